@@ -1,0 +1,35 @@
+# The README's two commands. Everything else is plain CMake presets.
+PRESET ?= default
+BUILD  := build/$(PRESET)
+JOBS   ?= $(shell nproc)
+
+.PHONY: all setup build demo test test-asan test-tsan bench clean
+
+all: build
+
+setup:
+	@bash scripts/install-deps.sh
+
+$(BUILD)/build.ninja: | setup
+	cmake --preset $(PRESET)
+
+build: setup $(BUILD)/build.ninja
+	cmake --build --preset $(PRESET) -j $(JOBS)
+
+demo: build
+	$(BUILD)/src/cli/scorelens demo
+
+test: build
+	ctest --preset $(PRESET) -j $(JOBS)
+
+test-asan:
+	$(MAKE) test PRESET=asan-ubsan
+
+test-tsan:
+	$(MAKE) test PRESET=tsan
+
+bench: build
+	$(BUILD)/bench/scorelens_bench
+
+clean:
+	rm -rf build
