@@ -5,6 +5,7 @@
 #include "platform/foundation/NSArray.h"
 #include "platform/foundation/NSCharacterSet.h"
 #include "platform/foundation/NSData.h"
+#include "platform/foundation/NSError.h"
 #include "platform/foundation/NSString.h"
 #include "platform/foundation/NSValue.h"
 
@@ -16,6 +17,7 @@ void registerFoundationClasses() {
   Class value = objc::registerClass<NSValue>("NSValue", root);
   objc::registerClass<NSNumber>("NSNumber", value);
   objc::registerClass<NSNull>("NSNull", root);
+  objc::registerClass<NSError>("NSError", root);
   Class array = objc::registerClass<NSArray>("NSArray", root);
   objc::registerClass<NSMutableArray>("NSMutableArray", array);
   Class dictionary = objc::registerClass<NSDictionary>("NSDictionary", root);
