@@ -2,10 +2,20 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/commands.h"
+
 int main(int argc, char** argv) {
   CLI::App app{"ScoreLens: critic and audience scores on a streaming app's title pages"};
-  app.require_subcommand(0, 1);
-  CLI11_PARSE(app, argc, argv);
-  if (argc < 2) std::puts(app.help().c_str());
-  return 0;
+  app.require_subcommand(1);
+  cli::Runner run;
+  cli::addServeCommand(app, run);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    app.exit(e);
+    return 2;
+  }
+  return run ? run() : 2;
 }
