@@ -12,5 +12,6 @@ namespace cli {
 using Runner = std::function<int()>;
 
 void addServeCommand(CLI::App& app, Runner& run);
+void addLookupCommand(CLI::App& app, Runner& run);
 
 }  // namespace cli

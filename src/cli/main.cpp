@@ -8,6 +8,7 @@ int main(int argc, char** argv) {
   CLI::App app{"ScoreLens: critic and audience scores on a streaming app's title pages"};
   app.require_subcommand(1);
   cli::Runner run;
+  cli::addLookupCommand(app, run);
   cli::addServeCommand(app, run);
   try {
     app.parse(argc, argv);

@@ -1,0 +1,166 @@
+// scorelens lookup: one title's rating from its facts, for people and scripts.
+
+#include <fmt/format.h>
+
+#include <chrono>
+#include <iostream>
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "cli/commands.h"
+#include "cli/report.h"
+#include "cli/service_setup.h"
+#include "platform/dispatch/dispatch.h"
+#include "scorelens/lookup/CXEnhancedRatingsManager.h"
+
+namespace cli {
+namespace {
+
+struct LookupOptions {
+  std::string title;
+  bool movie = false;
+  bool series = false;
+  std::optional<long> year;
+  std::optional<long> runtimeSeconds;
+  std::optional<long> seasons;
+  std::vector<std::string> actors, writers, directors, creators;
+  bool noCertify = false;
+  bool json = false;
+  ServiceOptions services;
+};
+
+Ref<NSArray> names(const std::vector<std::string>& list) {
+  auto out = NSMutableArray::array();
+  for (const auto& n : list)
+    if (auto s = NSString::stringWithUTF8String(n)) out->addObject(s);
+  return out->copyArray();
+}
+
+Ref<CXVideoDisplayPageModel> modelFrom(const LookupOptions& o) {
+  auto model = make<CXVideoDisplayPageModel>();
+  model->setVideoId(box(1L));
+  model->setTitle(NSString::stringWithUTF8String(o.title));
+  model->setIsMovie(o.movie);
+  if (o.year) model->setReleaseYear(box(*o.year));
+  if (o.runtimeSeconds) model->setRuntime(box(*o.runtimeSeconds));
+  if (o.seasons) model->setNumSeasons(*o.seasons);
+  if (!o.actors.empty()) model->setActors(names(o.actors));
+  if (!o.writers.empty()) model->setWriters(names(o.writers));
+  if (!o.directors.empty()) model->setDirectors(names(o.directors));
+  if (!o.creators.empty()) model->setCreators(names(o.creators));
+  return model;
+}
+
+// Waits on the main run loop for a handler that runs on the session's queue.
+template <class T>
+struct Awaited {
+  std::mutex lock;
+  std::optional<T> value;
+  void set(T v) {
+    std::lock_guard g(lock);
+    value = std::move(v);
+    dispatch::MainRunLoop::wakeUp();
+  }
+  bool wait(std::chrono::seconds limit) {
+    return dispatch::MainRunLoop::runUntil(
+        [&] {
+          std::lock_guard g(lock);
+          return value.has_value();
+        },
+        limit);
+  }
+};
+
+int runLookup(const LookupOptions& o) {
+  std::string error;
+  auto env = ServiceEnvironment::start(o.services, &error);
+  if (!env) {
+    std::cerr << "scorelens lookup: " << error << "\n";
+    return 3;
+  }
+  if (!NSString::stringWithUTF8String(o.title)) {
+    std::cerr << "scorelens lookup: the title is not valid UTF-8\n";
+    return 2;
+  }
+  TransferLog transfers;
+  LookupReport report;
+  Ref<CXVideoDisplayPageModel> model = modelFrom(o);
+
+  struct Outcome {
+    Ref<CXEnhancedRating> rating;
+    bool failed;
+  };
+  Awaited<Outcome> lookup;
+  auto task = CXEnhancedRatingsManager::ratingDataTaskForVideoDisplayPageModel_completionHandler(
+      model, [&lookup](CXEnhancedRating* rating, bool failed) { lookup.set({Ref<CXEnhancedRating>(rating), failed}); });
+  if (!task) {
+    report.outcome = "failed";
+    report.reason = "no search request could be made for this title";
+  } else {
+    task->resume();
+    if (!lookup.wait(std::chrono::seconds(90))) {
+      task->cancel();
+      report.outcome = "failed";
+      report.reason = "the services did not answer in time";
+    } else if (lookup.value->failed) {
+      report.outcome = "failed";
+      report.reason = transfers.failureReason();
+    } else {
+      report.rating = lookup.value->rating;
+      report.outcome = report.rating ? "rating" : "none";
+    }
+  }
+
+  CXEnhancedRating* r = report.rating.get();
+  if (r && !o.noCertify && qualifiesForCertifiedLookup(r)) {
+    report.certifiedAsked = true;
+    struct Answer {
+      bool certified, failed;
+    };
+    Awaited<Answer> answer;
+    auto certified = CXEnhancedRatingsManager::certifiedDataTaskForEMSId_completionHandler(
+        r->emsId(), [&answer](bool c, bool f) { answer.set({c, f}); });
+    if (certified) {
+      certified->resume();
+      if (!answer.wait(std::chrono::seconds(90))) certified->cancel();
+    }
+    if (answer.value && !answer.value->failed) {
+      r->setIsValidated(true);
+      r->setIsCertified(answer.value->certified);
+      report.certified = answer.value->certified;
+    } else {
+      report.certifiedFailed = true;
+    }
+  }
+
+  if (o.json)
+    std::cout << report.json().dump() << "\n";
+  else
+    std::cout << report.text(o.title, o.movie);
+  return report.outcome == "failed" ? 3 : 0;
+}
+
+}  // namespace
+
+void addLookupCommand(CLI::App& app, Runner& run) {
+  auto o = std::make_shared<LookupOptions>();
+  auto* cmd = app.add_subcommand("lookup", "Look up one title's critic and audience scores from its facts");
+  cmd->add_option("--title", o->title, "The title as the page shows it")->required();
+  auto* kind = cmd->add_option_group("kind", "Film or series");
+  kind->add_flag("--movie", o->movie, "The title is a film");
+  kind->add_flag("--series", o->series, "The title is a series");
+  kind->require_option(1);
+  cmd->add_option("--year", o->year, "Release year");
+  cmd->add_option("--runtime", o->runtimeSeconds, "Running time in seconds")->check(CLI::NonNegativeNumber);
+  cmd->add_option("--seasons", o->seasons, "Number of seasons")->check(CLI::PositiveNumber);
+  cmd->add_option("--actor", o->actors, "A cast member (repeatable)");
+  cmd->add_option("--writer", o->writers, "A writer (repeatable)");
+  cmd->add_option("--director", o->directors, "A director (repeatable)");
+  cmd->add_option("--creator", o->creators, "A creator (repeatable)");
+  cmd->add_flag("--no-certify", o->noCertify, "Do not ask the certified-status service");
+  cmd->add_flag("--json", o->json, "Print one JSON object");
+  addServiceOptions(cmd, o->services, false);
+  cmd->callback([&run, o] { run = [o] { return runLookup(*o); }; });
+}
+
+}  // namespace cli

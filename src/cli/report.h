@@ -1,0 +1,52 @@
+#pragma once
+// What the lookup and demo commands print: a rating as text or JSON, and
+// the transfers that were made.
+
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NSURLSession.h"
+#include "scorelens/lookup/CXEnhancedRating.h"
+
+namespace cli {
+
+// A film with an identifier, a critic score of 75 or more, not yet confirmed:
+// the rating the strip would ask the certified-status service about.
+bool qualifiesForCertifiedLookup(const CXEnhancedRating* rating);
+
+// "[#######---]" for a percentage.
+std::string meterBar(double percent, int width = 10);
+
+// The rating's fields as JSON (absent values null).
+nlohmann::json ratingJson(const CXEnhancedRating* rating);
+
+struct LookupReport {
+  std::string outcome = "none";  // "rating", "none" or "failed"
+  std::string reason;            // for "failed", in plain words
+  Ref<CXEnhancedRating> rating;
+  bool certifiedAsked = false;
+  bool certified = false;
+  bool certifiedFailed = false;
+
+  nlohmann::json json() const;
+  std::string text(const std::string& title, bool movie) const;
+};
+
+// Records every finished transfer of the process while it lives.
+class TransferLog {
+ public:
+  TransferLog();
+  ~TransferLog();
+  std::vector<NSURLSessionTransferRecord> records() const;
+  // Why a lookup failed, from the transfers: the last transport error, or
+  // which answer could not be used.
+  std::string failureReason() const;
+
+ private:
+  mutable std::mutex lock_;
+  std::vector<NSURLSessionTransferRecord> records_;
+};
+
+}  // namespace cli

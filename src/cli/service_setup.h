@@ -1,0 +1,52 @@
+#pragma once
+// The service settings shared by every command that talks to the ratings
+// services: which hosts, how to reach them, and the embedded stand-in.
+//
+// Without --live or routing flags the stand-in services start in-process on
+// loopback and the production host names are routed to them, with the
+// stand-in's test CA as the only trusted authority. --live uses the real
+// services and the system's CA store. TLS verification is never off.
+
+#include <CLI/CLI.hpp>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace services {
+class ServicesServer;
+}
+
+namespace cli {
+
+struct ServiceOptions {
+  std::string ratingsHost = "www.rottentomatoes.com";
+  std::string searchHostSuffix = "-dsn.algolia.net";
+  std::string certifiedHost = "flixster.com";
+  std::vector<std::string> connectTo;
+  std::string cacert;
+  std::string ratingsCatalog;  // for the embedded services; empty: the shipped one
+  bool live = false;
+};
+
+void addServiceOptions(CLI::App* command, ServiceOptions& options, bool withCatalog);
+
+// The services a command talks to, configured for the module and the URL
+// session. Holds the embedded server, if any, for its lifetime.
+class ServiceEnvironment {
+ public:
+  // Starts the embedded services when asked for and configures the process.
+  // nullptr with a reason in *error when the stand-in cannot start.
+  static std::unique_ptr<ServiceEnvironment> start(const ServiceOptions& options, std::string* error);
+  ~ServiceEnvironment();
+
+  services::ServicesServer* embedded() const { return server_.get(); }
+  std::string describe() const;
+
+ private:
+  ServiceEnvironment() = default;
+  std::unique_ptr<services::ServicesServer> server_;
+  std::string description_;
+};
+
+}  // namespace cli
