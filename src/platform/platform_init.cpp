@@ -3,7 +3,11 @@
 // registered in layer order: the root and Foundation, then the view toolkit.
 
 #include "platform/foundation/register.h"
+#include "platform/uikit/register.h"
 
 namespace {
-__attribute__((constructor)) void platformStartUp() { registerFoundationClasses(); }
+__attribute__((constructor)) void platformStartUp() {
+  registerFoundationClasses();
+  registerUIKitClasses();
+}
 }  // namespace

@@ -1,0 +1,80 @@
+#include "platform/uikit/UINavigationController.h"
+
+#include "platform/uikit/UIScreen.h"
+
+UINavigationController::UINavigationController(UIViewController* root) { initWithRootViewController(root); }
+
+UINavigationController* UINavigationController::initWithRootViewController(UIViewController* root) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (root) pushViewController_animated(root, false);
+  return this;
+}
+
+Ref<UIViewController> UINavigationController::visibleViewController() const {
+  UIKIT_MAIN_THREAD_ONLY();
+  UIViewController* top = topViewController();
+  if (!top) return nullptr;
+  if (Ref<UIViewController> presented = top->presentedViewController()) return presented;
+  return Ref<UIViewController>(top);
+}
+
+void UINavigationController::pushViewController_animated(UIViewController* controller, bool animated) {
+  UIKIT_MAIN_THREAD_ONLY();
+  using uikit::detail::misuse;
+  if (!controller) misuse("pushing a nil view controller");
+  if (objc_cast<UINavigationController>(controller)) misuse("pushing a navigation controller is not supported");
+  if (controller->parentViewController().get() == this)
+    misuse("pushing the same view controller instance more than once is not supported");
+  Ref<UIViewController> keep(controller);
+  Ref<UIViewController> leaving(topViewController());
+  addChildViewController(controller);
+  showTopView(leaving);
+  objc_msgSend<void>(controller, "didMoveToParentViewController:", this);
+  if (!isAppeared()) return;
+  if (leaving) leaving->beginAppearanceTransition(false, animated);
+  controller->beginAppearanceTransition(true, animated);
+  std::vector<Ref<UIViewController>> moving{keep};
+  if (leaving) moving.push_back(leaving);
+  finishTransitionsLater(std::move(moving), animated, nullptr);
+}
+
+Ref<UIViewController> UINavigationController::popViewControllerAnimated(bool animated) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (childList().size() <= 1) return nullptr;
+  Ref<UIViewController> leaving(topViewController());
+  objc_msgSend<void>(leaving, "willMoveToParentViewController:", nullptr);
+  leaving->removeFromParentViewController();
+  showTopView(leaving);
+  if (isAppeared()) {
+    Ref<UIViewController> arriving(topViewController());
+    leaving->beginAppearanceTransition(false, animated);
+    arriving->beginAppearanceTransition(true, animated);
+    finishTransitionsLater({leaving, arriving}, animated, nullptr);
+  }
+  return leaving;
+}
+
+Ref<NSArray> UINavigationController::popToRootViewControllerAnimated(bool animated) {
+  UIKIT_MAIN_THREAD_ONLY();
+  std::vector<StrongId> popped;
+  while (childList().size() > 1) popped.insert(popped.begin(), StrongId(popViewControllerAnimated(animated)));
+  return make<NSArray>(std::move(popped));
+}
+
+void UINavigationController::loadView() {
+  UIKIT_MAIN_THREAD_ONLY();
+  setView(make<UIView>(UIScreen::mainScreen()->bounds()));
+  if (UIViewController* top = topViewController()) view()->addSubview(top->view());
+}
+
+void UINavigationController::showTopView(UIViewController* leaving) {
+  UIView* container = viewIfLoaded();
+  if (!container) return;
+  if (leaving && leaving->isViewLoaded()) leaving->view()->removeFromSuperview();
+  if (UIViewController* top = topViewController()) container->addSubview(top->view());
+}
+
+std::vector<Ref<UIViewController>> UINavigationController::appearanceChildren() const {
+  if (UIViewController* top = topViewController()) return {Ref<UIViewController>(top)};
+  return {};
+}

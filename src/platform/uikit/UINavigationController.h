@@ -1,0 +1,43 @@
+#pragma once
+// A stack of view controllers, the top one shown. The stack is the
+// controller's children. When the navigation controller itself has appeared,
+// push and pop send the appearance callbacks of the controllers that come and
+// go (see UIViewController). Main thread only.
+
+#include "platform/uikit/UIViewController.h"
+
+class UINavigationController : public UIViewController {
+ public:
+  UINavigationController() = default;
+  explicit UINavigationController(UIViewController* root);
+  // The run time's initialiser for instances made by class_createInstance.
+  UINavigationController* initWithRootViewController(UIViewController* root);
+
+  Ref<NSArray> viewControllers() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return childViewControllers();
+  }
+  UIViewController* topViewController() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return childList().empty() ? nullptr : childList().back().get();
+  }
+  // What the top controller presents, else the top controller.
+  Ref<UIViewController> visibleViewController() const;
+
+  // Pushes controller on the stack. nil, a navigation controller, or a
+  // controller already in this stack is a programming error, as on the device.
+  void pushViewController_animated(UIViewController* controller, bool animated);
+  // Pops the top controller and answers it; nil when only the root is left.
+  Ref<UIViewController> popViewControllerAnimated(bool animated);
+  // Pops down to the root; answers the popped controllers, bottom first.
+  Ref<NSArray> popToRootViewControllerAnimated(bool animated);
+
+  // A screen-sized view holding the top controller's view.
+  void loadView() override;
+
+ protected:
+  std::vector<Ref<UIViewController>> appearanceChildren() const override;
+
+ private:
+  void showTopView(UIViewController* leaving);
+};

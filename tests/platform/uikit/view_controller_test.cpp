@@ -1,0 +1,170 @@
+#include <string>
+#include <vector>
+
+#include "platform/foundation/NSBlock.h"
+#include "platform/uikit/uikit_fixture.h"
+
+namespace {
+
+std::vector<std::string>& journal() {
+  static std::vector<std::string> entries;
+  return entries;
+}
+
+// Writes each appearance callback it gets into the journal.
+class JournalController : public UIViewController {
+ public:
+  explicit JournalController(std::string name = "") : name_(std::move(name)) {}
+  void viewDidLoad() override { journal().push_back(name_ + ".didLoad"); }
+  void viewWillAppear(bool) override { journal().push_back(name_ + ".willAppear"); }
+  void viewDidAppear(bool) override { journal().push_back(name_ + ".didAppear"); }
+  void viewWillDisappear(bool) override { journal().push_back(name_ + ".willDisappear"); }
+  void viewDidDisappear(bool) override { journal().push_back(name_ + ".didDisappear"); }
+
+ private:
+  std::string name_;
+};
+
+Ref<JournalController> journaled(const char* name) {
+  static Class cls = objc::registerClass<JournalController>("UIKitTestJournalController",
+                                                            objc::classOf<UIViewController>());
+  (void)cls;
+  return make<JournalController>(name);
+}
+
+using Journal = std::vector<std::string>;
+
+class UIViewControllerTest : public UIKitTest {
+ protected:
+  void SetUp() override {
+    UIKitTest::SetUp();
+    journal().clear();
+  }
+};
+
+IMP savedLoadView, savedViewDidLoad;
+
+TEST_F(UIViewControllerTest, LoadsItsViewOnFirstAccessThroughTheRunTime) {
+  Class host = runtimeSubclass(objc::classOf<UIViewController>(), "UIKitTestHostPageController");
+  static bool hooked = [&] {
+    MSHookMessageEx(host, sel("loadView"), IMP(+[](id self, SEL op) {
+                      journal().push_back("loadView");
+                      imp_call<void>(savedLoadView, self, op);
+                    }),
+                    &savedLoadView);
+    MSHookMessageEx(host, sel("viewDidLoad"), IMP(+[](id self, SEL op) {
+                      journal().push_back("viewDidLoad");
+                      imp_call<void>(savedViewDidLoad, self, op);
+                    }),
+                    &savedViewDidLoad);
+    return true;
+  }();
+  ASSERT_TRUE(hooked && savedLoadView && savedViewDidLoad) << "both are inherited from UIViewController";
+
+  Ref<UIViewController> page = instanceOf<UIViewController>(host);
+  EXPECT_FALSE(page->isViewLoaded());
+  EXPECT_TRUE(journal().empty()) << "nothing loads before the view is asked for";
+  UIView* view = objc_msgSend<Ref<UIView>>(page, "view").get();
+  ASSERT_NE(view, nullptr);
+  EXPECT_EQ(view->frame(), UIScreen::mainScreen()->bounds()) << "the default view fills the screen";
+  EXPECT_EQ(page->view(), view);
+  EXPECT_EQ(journal(), (Journal{"loadView", "viewDidLoad"})) << "hooks ran, once, in the device's order";
+}
+
+TEST_F(UIViewControllerTest, ALoadViewThatSetsNoViewIsALoudError) {
+  Class broken = runtimeSubclass(objc::classOf<UIViewController>(), "UIKitTestNoViewController");
+  class_replaceMethod(broken, sel("loadView"), IMP(+[](id, SEL) {}), "v@:");
+  Ref<UIViewController> c = instanceOf<UIViewController>(broken);
+  EXPECT_DEATH(c->view(), "loadView set no view");
+}
+
+TEST_F(UIViewControllerTest, ChildrenKnowTheirNavigationController) {
+  Ref<UIViewController> root = journaled("root"), child = journaled("child");
+  Ref<UINavigationController> nav = make<UINavigationController>(root);
+  root->addChildViewController(child);
+  EXPECT_EQ(child->parentViewController().get(), root.get());
+  EXPECT_EQ(child->navigationController().get(), nav.get()) << "found through the parents";
+  EXPECT_EQ(objc_msgSend<StrongId>(child, "navigationController").get(), nav.get());
+  EXPECT_EQ(nav->navigationController(), nullptr) << "not its own";
+
+  Ref<UIViewController> other = journaled("other");
+  other->addChildViewController(child);
+  EXPECT_EQ(root->childList().size(), 0u) << "a child has one parent";
+  child->removeFromParentViewController();
+  EXPECT_EQ(child->parentViewController(), nullptr);
+  EXPECT_EQ(other->childList().size(), 0u);
+}
+
+TEST_F(UIViewControllerTest, PresentationAppearsNowAndCompletesAfterTheTransition) {
+  Ref<UIViewController> base = journaled("base"), sheet = journaled("sheet");
+  bool completed = false;
+  base->presentViewController_animated_completion(sheet, true, [&] { completed = true; });
+  EXPECT_EQ(base->presentedViewController().get(), sheet.get());
+  EXPECT_EQ(sheet->presentingViewController().get(), base.get());
+  EXPECT_EQ(journal(), (Journal{"sheet.didLoad", "sheet.willAppear"}));
+
+  dispatch::MainRunLoop::runOnce();
+  EXPECT_FALSE(completed) << "the animated transition has not ended";
+  advance(UIViewController::kTransitionDuration);
+  ASSERT_TRUE(runUntil([&] { return completed; }));
+  EXPECT_EQ(journal().back(), "sheet.didAppear") << "did-appear comes before the completion";
+
+  bool second = false;
+  base->presentViewController_animated_completion(journaled("again"), false, [&] { second = true; });
+  dispatch::MainRunLoop::runOnce();
+  EXPECT_FALSE(second) << "a controller that presents already presents nothing more";
+
+  journal().clear();
+  bool dismissed = false;
+  sheet->dismissViewControllerAnimated_completion(false, [&] { dismissed = true; });
+  EXPECT_EQ(base->presentedViewController(), nullptr) << "the presented one asks its presenter";
+  ASSERT_TRUE(runUntil([&] { return dismissed; }));
+  EXPECT_EQ(journal(), (Journal{"sheet.willDisappear", "sheet.didDisappear"}));
+}
+
+TEST_F(UIViewControllerTest, PresentationByMessageCarriesItsCompletionAsABlock) {
+  Ref<UIViewController> base = journaled("base"), sheet = journaled("sheet");
+  bool completed = false;
+  objc_msgSend<void>(base, "presentViewController:animated:completion:", sheet, false,
+                     NSBlock::blockWithFunction([&] { completed = true; }));
+  EXPECT_EQ(objc_msgSend<StrongId>(base, "presentedViewController").get(), sheet.get());
+  ASSERT_TRUE(runUntil([&] { return completed; }));
+}
+
+using UINavigationControllerTest = UIViewControllerTest;
+
+TEST_F(UINavigationControllerTest, PushAndPopSendAppearanceOnceTheStackIsShown) {
+  Ref<UIViewController> root = journaled("root");
+  Ref<UINavigationController> nav = make<UINavigationController>(root);
+  Ref<UIViewController> settings = journaled("settings");
+  nav->pushViewController_animated(settings, false);
+  EXPECT_EQ(nav->topViewController(), settings.get());
+  EXPECT_TRUE(journal().empty()) << "a stack that is not shown sends no appearance";
+  nav->popViewControllerAnimated(false);
+
+  nav->beginAppearanceTransition(true, false);
+  nav->endAppearanceTransition();
+  EXPECT_EQ(journal(), (Journal{"root.didLoad", "root.willAppear", "root.didAppear"})) << "forwarded to the top";
+
+  journal().clear();
+  nav->pushViewController_animated(settings, true);
+  EXPECT_EQ(journal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear"}));
+  EXPECT_EQ(nav->view()->subviewList().back().get(), settings->view()) << "the top's view is shown";
+  advance(UIViewController::kTransitionDuration);
+  ASSERT_TRUE(runUntil([] { return !UIView::hasRunningAnimations(); }));
+  EXPECT_EQ(journal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear", "settings.didAppear",
+                                "root.didDisappear"}));
+
+  Ref<UIViewController> popped = nav->popViewControllerAnimated(false);
+  EXPECT_EQ(popped.get(), settings.get());
+  EXPECT_EQ(nav->popViewControllerAnimated(false), nullptr) << "the root stays";
+  EXPECT_EQ(objc_msgSend<Ref<NSArray>>(nav, "viewControllers")->count(), 1u);
+}
+
+TEST_F(UINavigationControllerTest, PushingTheSameControllerTwiceIsALoudError) {
+  Ref<UIViewController> root = journaled("root");
+  Ref<UINavigationController> nav = make<UINavigationController>(root);
+  EXPECT_DEATH(nav->pushViewController_animated(root, false), "more than once");
+}
+
+}  // namespace
