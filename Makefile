@@ -17,7 +17,7 @@ build: setup $(BUILD)/build.ninja
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
 demo: build
-	$(BUILD)/src/cli/scorelens --help
+	$(BUILD)/src/cli/scorelens demo
 
 test: build
 	ctest --preset $(PRESET) -j $(JOBS)

@@ -13,5 +13,7 @@ using Runner = std::function<int()>;
 
 void addServeCommand(CLI::App& app, Runner& run);
 void addLookupCommand(CLI::App& app, Runner& run);
+void addPreviewCommand(CLI::App& app, Runner& run);
+void addDemoCommand(CLI::App& app, Runner& run);
 
 }  // namespace cli

@@ -8,7 +8,9 @@ int main(int argc, char** argv) {
   CLI::App app{"ScoreLens: critic and audience scores on a streaming app's title pages"};
   app.require_subcommand(1);
   cli::Runner run;
+  cli::addDemoCommand(app, run);
   cli::addLookupCommand(app, run);
+  cli::addPreviewCommand(app, run);
   cli::addServeCommand(app, run);
   try {
     app.parse(argc, argv);

@@ -76,6 +76,11 @@ std::vector<NSURLSessionTransferRecord> TransferLog::records() const {
   return records_;
 }
 
+void TransferLog::clear() {
+  std::lock_guard g(lock_);
+  records_.clear();
+}
+
 std::string TransferLog::failureReason() const {
   auto list = records();
   for (auto it = list.rbegin(); it != list.rend(); ++it) {

@@ -40,6 +40,7 @@ class TransferLog {
   TransferLog();
   ~TransferLog();
   std::vector<NSURLSessionTransferRecord> records() const;
+  void clear();
   // Why a lookup failed, from the transfers: the last transport error, or
   // which answer could not be used.
   std::string failureReason() const;

@@ -8,6 +8,7 @@
 #include "scorelens/lookup/CXEnhancedRatingsManager.h"
 #include "scorelens/lookup/CXVideoDisplayPageModel.h"
 #include "scorelens/prefs/CXPrefsManager.h"
+#include "scorelens/view/CXEnhancedRatingViewContainer.h"
 
 void registerScoreLensClasses() {
   Class root = objc::classOf<NSObject>();
@@ -17,6 +18,9 @@ void registerScoreLensClasses() {
   objc::registerClass<CXEnhancedRatingsManager>("CXEnhancedRatingsManager", root);
   // Preferences and resources: class methods only, never instantiated.
   objc::registerClass<CXPrefsManager>("CXPrefsManager", root);
+  // Rating view.
+  Class strip = objc::registerClass<CXEnhancedRatingViewContainer>("CXEnhancedRatingViewContainer", objc::classOf<UIView>());
+  CXEnhancedRatingViewContainer::registerRunTimeMethods(strip);
 }
 
 namespace {

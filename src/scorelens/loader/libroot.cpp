@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/dispatch/dispatch.h"
+#include "scorelens/loader/module_image.h"
 
 namespace {
 using PrefixFn = const char* (*)();
@@ -38,9 +39,10 @@ void appendBounded(char* dst, const char* src, size_t size) {
   copyBounded(dst + used, src, size - used);
 }
 
-// The platform's loader resolves "@rpath/" against the loading image's run
+// The platform's loader resolves "@rpath/" against the asking image's run
 // paths. Here they are $SCORELENS_RPATH (colon-separated) and then the
-// module's own directory.
+// directory of the module library the host loaded (none when the module's code
+// runs without it, as in unit tests: then only $SCORELENS_RPATH is searched).
 void* openAtRPath(const char* name) {
   static constexpr std::string_view kRPath = "@rpath/";
   std::string_view request(name);
@@ -48,12 +50,8 @@ void* openAtRPath(const char* name) {
   std::string leaf(request.substr(kRPath.size()));
   std::string dirs;
   if (const char* env = std::getenv("SCORELENS_RPATH")) dirs = env;
-  Dl_info self{};
-  if (dladdr(reinterpret_cast<void*>(&libroot_load), &self) && self.dli_fname) {
-    std::string image = self.dli_fname;
-    size_t slash = image.rfind('/');
-    if (slash != std::string::npos) dirs += (dirs.empty() ? "" : ":") + image.substr(0, slash);
-  }
+  std::string moduleDirectory = CXModuleImageDirectory();
+  if (!moduleDirectory.empty()) dirs += (dirs.empty() ? "" : ":") + moduleDirectory;
   size_t start = 0;
   while (start <= dirs.size()) {
     size_t end = dirs.find(':', start);
@@ -88,6 +86,21 @@ void fillTable() {
 
 char* bufferOrNew(char* resolvedPath) {
   return resolvedPath ? resolvedPath : static_cast<char*>(std::malloc(CXRootPathBufferSize));
+}
+
+// libroot promises texts; a null answer is read as the empty text rather than
+// crashing every path mapping.
+const char* textOrEmpty(const char* text) { return text ? text : ""; }
+
+// The length of the jailbreak-root prefix of path, or npos when path is not
+// below it. The prefix is a directory: "/var/jb" holds "/var/jb" and
+// "/var/jb/usr", not "/var/jbx". Trailing slashes of the prefix do not count.
+size_t jbrootPrefixLength(const char* path, const char* prefix) {
+  size_t length = std::strlen(prefix);
+  while (length > 0 && prefix[length - 1] == '/') --length;
+  if (std::strncmp(path, prefix, length) != 0) return std::string::npos;
+  if (path[length] != '\0' && path[length] != '/') return std::string::npos;
+  return length;
 }
 }  // namespace
 
@@ -131,7 +144,7 @@ char* libroot_jbrootpath_fallback(const char* path, char* resolvedPath) {
   char* out = bufferOrNew(resolvedPath);
   if (!out) return nullptr;
   libroot_load();
-  const char* prefix = table.jbrootPrefix();
+  const char* prefix = textOrEmpty(table.jbrootPrefix());
   if (path[0] == '/') {
     copyBounded(out, prefix, CXRootPathBufferSize);
     appendBounded(out, path, CXRootPathBufferSize);
@@ -146,11 +159,12 @@ char* libroot_rootfspath_fallback(const char* path, char* resolvedPath) {
   char* out = bufferOrNew(resolvedPath);
   if (!out) return nullptr;
   libroot_load();
-  const char* rootPrefix = table.rootPrefix();
-  const char* jbrootPrefix = table.jbrootPrefix();
-  size_t length = std::strlen(jbrootPrefix);
-  if (path[0] == '/' && std::strncmp(path, jbrootPrefix, length) == 0) {
-    copyBounded(out, path + length, CXRootPathBufferSize);
+  const char* rootPrefix = textOrEmpty(table.rootPrefix());
+  const char* jbrootPrefix = textOrEmpty(table.jbrootPrefix());
+  size_t length = path[0] == '/' ? jbrootPrefixLength(path, jbrootPrefix) : std::string::npos;
+  if (length != std::string::npos) {
+    // The jailbreak root itself maps to the root directory, not to "".
+    copyBounded(out, path[length] ? path + length : "/", CXRootPathBufferSize);
   } else if (path[0] == '/') {
     copyBounded(out, rootPrefix, CXRootPathBufferSize);
     appendBounded(out, path, CXRootPathBufferSize);

@@ -1,0 +1,195 @@
+// scorelens preview: the rating strip as the module draws it for a rating and
+// a set of preferences, without a host. The rating is put into the module's
+// cache, so the strip takes its cached path and asks for nothing but, for a
+// well-rated film not yet confirmed, the certified status.
+
+#include <fmt/format.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+
+#include "cli/commands.h"
+#include "cli/service_setup.h"
+#include "cli/strip_report.h"
+#include "platform/dispatch/dispatch.h"
+#include "platform/foundation/NSUserDefaults.h"
+#include "platform/foundation/NSValue.h"
+#include "platform/uikit/UIFont.h"
+#include "scorelens/lookup/CXEnhancedRatingsManager.h"
+#include "scorelens/prefs/CXPrefsManager.h"
+#include "scorelens/view/CXEnhancedRatingViewContainer.h"
+
+namespace cli {
+namespace {
+
+constexpr CGFloat kStripWidth = 375;
+constexpr CGFloat kLabelPointSize = 14;  // what the page hooks give the strip's labels
+constexpr const char* kHostTypeface = "NetflixSansApp-Regular";
+constexpr long kPreviewVideoId = 1;
+constexpr auto kNetworkPatience = std::chrono::seconds(90);
+// Animations are stepped on a manual clock, so the preview never waits for them.
+constexpr auto kAnimationStep = std::chrono::milliseconds(10);
+
+struct PreviewOptions {
+  std::optional<double> critic;
+  std::optional<double> audience;
+  bool movie = false;
+  bool series = false;
+  bool certified = false;
+  bool validated = false;
+  std::string emsId;
+  std::string criticPercentage = "on", criticMeter = "on", audiencePercentage = "on", audienceMeter = "on";
+  bool json = false;
+  ServiceOptions services;
+};
+
+// The user's real defaults are never touched: the preferences of the preview
+// live in a file of their own, removed at the end.
+class ScratchDefaults {
+ public:
+  bool open() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "scorelens-preview-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) return false;
+    directory_ = pattern;
+    NSUserDefaults::setStandardUserDefaultsPath((directory_ / "defaults.json").string());
+    return true;
+  }
+  ~ScratchDefaults() {
+    if (directory_.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(directory_, ignored);
+  }
+
+ private:
+  std::filesystem::path directory_;
+};
+
+Ref<CXEnhancedRating> ratingFrom(const PreviewOptions& o) {
+  Ref<CXEnhancedRating> r = make<CXEnhancedRating>();
+  r->setIsMovie(!o.series);
+  if (o.critic) {
+    r->setHasCriticRating(true);
+    r->setCriticRating(*o.critic);
+  }
+  if (o.audience) {
+    r->setHasAudienceRating(true);
+    r->setAudienceRating(*o.audience);
+  }
+  if (!o.emsId.empty()) r->setEmsId(NSString::stringWithUTF8String(o.emsId));
+  r->setIsCertified(o.certified);
+  r->setIsValidated(o.validated);
+  return r;
+}
+
+Ref<CXEnhancedRatingViewContainer> makeStrip() {
+  Ref<CXEnhancedRatingViewContainer> strip = make<CXEnhancedRatingViewContainer>();
+  strip->setFrame(CGRectMake(0, 0, kStripWidth, CXEnhancedRatingViewContainer::appropriateHeight()));
+  for (UILabel* label : {strip->messageLabel(), strip->firstRatingPercentageLabel(), strip->secondRatingPercentageLabel()}) {
+    label->setFont(CXPrefsManager::netflixFontOfSize(kLabelPointSize));
+    label->setTextColor(CXPrefsManager::enhancedRatingLabelColor());
+  }
+  return strip;
+}
+
+// Runs the main queue until the strip is settled: every animation ended and,
+// when the strip asked for the certified status, the answer shown. False when
+// the services did not answer in time.
+bool runUntilSettled(CXEnhancedRatingViewContainer* strip) {
+  auto deadline = std::chrono::steady_clock::now() + kNetworkPatience;
+  dispatch_queue_t callbacks = CXEnhancedRatingsManager::sharedInstance()->enhancedRatingSession()->callbackQueue();
+  bool answerFlushed = false;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (dispatch::MainRunLoop::runOnce() > 0) continue;
+    if (UIView::hasRunningAnimations()) {
+      dispatch::Clock::advance(kAnimationStep);
+      continue;
+    }
+    Ref<NSURLSessionDataTask> task = strip->certifiedDataTask();
+    if (!task) return true;
+    if (task->state() != NSURLSessionTaskStateCompleted) {
+      dispatch::MainRunLoop::runUntil([&] { return task->state() == NSURLSessionTaskStateCompleted; },
+                                      std::chrono::milliseconds(100));
+      continue;
+    }
+    if (answerFlushed) return true;
+    // The task completes just before its handler runs on the session's queue;
+    // once that queue is drained, what the handler posted is on the main queue.
+    dispatch_sync(callbacks, [] {});
+    answerFlushed = true;
+  }
+  return false;
+}
+
+int runPreview(const PreviewOptions& o) {
+  ScratchDefaults defaults;
+  if (!defaults.open()) {
+    std::cerr << "scorelens preview: cannot make a scratch directory for the preferences\n";
+    return 3;
+  }
+  std::string error;
+  auto env = ServiceEnvironment::start(o.services, &error);
+  if (!env) {
+    std::cerr << "scorelens preview: " << error << "\n";
+    return 3;
+  }
+  CXPrefsManager::registerDefaults();
+  CXPrefsManager::setCriticRatingPercentageEnabled(o.criticPercentage == "on");
+  CXPrefsManager::setCriticRatingMeterEnabled(o.criticMeter == "on");
+  CXPrefsManager::setAudienceRatingPercentageEnabled(o.audiencePercentage == "on");
+  CXPrefsManager::setAudienceRatingMeterEnabled(o.audienceMeter == "on");
+  // The host carries its typeface; so does this stand-in of it.
+  UIFont::registerFontName(kHostTypeface);
+
+  dispatch::ScopedManualClock manualClock;
+  Ref<NSNumber> videoId = box(kPreviewVideoId);
+  CXEnhancedRatingsManager::sharedInstance()->addEnhancedRating_withVideoId(ratingFrom(o), videoId);
+  Ref<CXVideoDisplayPageModel> model = make<CXVideoDisplayPageModel>();
+  model->setVideoId(videoId);
+
+  Ref<CXEnhancedRatingViewContainer> strip = makeStrip();
+  strip->updateContainerWithDisplayPageModel(model);
+  bool settled = runUntilSettled(strip);
+  strip->layoutIfNeeded();
+
+  if (o.json)
+    std::cout << stripJson(strip).dump() << "\n";
+  else
+    std::cout << stripText(strip);
+  if (!settled) {
+    std::cerr << "scorelens preview: the certified-status service did not answer in time\n";
+    return 3;
+  }
+  return 0;
+}
+
+}  // namespace
+
+void addPreviewCommand(CLI::App& app, Runner& run) {
+  auto o = std::make_shared<PreviewOptions>();
+  auto* cmd = app.add_subcommand("preview", "Draw the rating strip for a rating and a set of preferences");
+  cmd->add_option("--critic", o->critic, "Critic score in percent (none: no critic score)")->check(CLI::Range(0.0, 100.0));
+  cmd->add_option("--audience", o->audience, "Audience score in percent (none: no audience score)")
+      ->check(CLI::Range(0.0, 100.0));
+  auto* kind = cmd->add_option_group("kind", "Film (the default) or series");
+  kind->add_flag("--movie", o->movie, "The title is a film");
+  kind->add_flag("--series", o->series, "The title is a series");
+  kind->require_option(0, 1);
+  cmd->add_flag("--certified", o->certified, "The title is certified");
+  cmd->add_flag("--validated", o->validated, "The certified status is already confirmed");
+  cmd->add_option("--ems-id", o->emsId, "The ratings service's identifier (needed for the certified lookup)");
+  const auto onOff = CLI::IsMember({"on", "off"});
+  cmd->add_option("--critic-percentage", o->criticPercentage, "Show the critic percentage")->check(onOff)->capture_default_str();
+  cmd->add_option("--critic-meter", o->criticMeter, "Show the critic meter")->check(onOff)->capture_default_str();
+  cmd->add_option("--audience-percentage", o->audiencePercentage, "Show the audience percentage")
+      ->check(onOff)
+      ->capture_default_str();
+  cmd->add_option("--audience-meter", o->audienceMeter, "Show the audience meter")->check(onOff)->capture_default_str();
+  cmd->add_flag("--json", o->json, "Print one JSON object");
+  addServiceOptions(cmd, o->services, false);
+  cmd->callback([&run, o] { run = [o] { return runPreview(*o); }; });
+}
+
+}  // namespace cli

@@ -1,0 +1,256 @@
+#include "host/HostApplication.h"
+
+#include <dlfcn.h>
+#include <fmt/format.h>
+
+#include <filesystem>
+
+#include "host/classes/register.h"
+#include "host/misuse.h"
+#include "host/title_page/display_page_views.h"
+#include "platform/foundation/NSBundle.h"
+#include "platform/foundation/NSUserDefaults.h"
+
+namespace host {
+
+namespace {
+HostApplication* theApp = nullptr;
+bool bootStarted = false;
+
+void collectTexts(UIView* view, std::vector<std::string>& out) {
+  if (auto* label = objc_cast<UILabel>(view)) {
+    if (NSString* t = label->text(); t && t->length()) out.push_back(t->UTF8String());
+  } else if (auto* button = objc_cast<UIButton>(view)) {
+    if (NSString* t = button->currentTitle(); t && t->length()) out.push_back(t->UTF8String());
+  }
+  for (const Ref<UIView>& child : view->subviewList()) collectTexts(child.get(), out);
+}
+}  // namespace
+
+// --- boot ------------------------------------------------------------------------------------
+
+Result<HostApplication*> HostApplication::boot(const HostConfig& config) {
+  if (!dispatch::isMainThread()) misuse("the host boots on the main thread");
+  if (bootStarted) misuse("the host boots once per process");
+  Result<HostVersion> version = HostVersion::parse(config.version);
+  if (!version) return version.error();
+  Result<Catalog> catalog = Catalog::load(config.catalogPath);
+  if (!catalog) return catalog.error();
+  if (config.modulePath) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(*config.modulePath, ec))
+      return Error{fmt::format("ScoreLens module not found at {}", *config.modulePath)};
+  }
+
+  bootStarted = true;
+  // The app lives for the process, as its classes do.
+  auto* app = new HostApplication(config, std::move(version).value(), std::move(catalog).value());
+  app->features_ = featuresFor(app->version_, config.device);
+  app->classNames_ = registerHostClasses(app->version_, config.device);
+  VersionManager::install(NSString::stringWithUTF8String(app->version_.text()));
+  CRReachabilityMonitor::setCurrentNetworkStatus(NetworkStatusReachableViaWiFi);
+  NeroAppFlowController::install();
+  UIFont::registerFontName("NetflixSansApp-Regular");
+  NSBundle::setMainBundlePath(config.bundlePath);
+  if (config.userDefaultsPath) NSUserDefaults::setStandardUserDefaultsPath(*config.userDefaultsPath);
+  if (config.device == Device::iPad)
+    UIScreen::mainScreen()->configureAsPad();
+  else
+    UIScreen::mainScreen()->configureAsPhone();
+
+  if (config.modulePath)
+    if (Status loaded = app->loadModule(); !loaded) return loaded.error();
+
+  app->buildFirstScreen();
+  theApp = app;
+  return app;
+}
+
+HostApplication* HostApplication::shared() { return theApp; }
+
+Status HostApplication::loadModule() {
+  dlerror();
+  // The module's initialisers run inside dlopen and install its hooks.
+  void* handle = dlopen(config_.modulePath->c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* why = dlerror();
+    return Error{fmt::format("ScoreLens module {} could not be loaded: {}", *config_.modulePath,
+                             why ? why : "unknown error")};
+  }
+  // Never closed: its replacements stay installed in the class tables.
+  moduleHandle_ = handle;
+  return Done{};
+}
+
+void HostApplication::buildFirstScreen() {
+  Ref<UIViewController> home = make<UIViewController>();
+  home->setTitle(NSString::stringWithUTF8String("Home"));
+  navigation_ = make<UINavigationController>(home.get());
+  objc_msgSend<StrongId>(navigation_, "view");
+  objc_msgSend<void>(navigation_, "beginAppearanceTransition:animated:", true, false);
+  objc_msgSend<void>(navigation_, "endAppearanceTransition");
+  NeroAppFlowController::shared()->setFallbackPresenter(navigation_);
+  layoutIfNeeded();
+}
+
+CGSize HostApplication::screenSize() const { return UIScreen::mainScreen()->bounds().size; }
+
+// --- pages ----------------------------------------------------------------------------------
+
+Result<TitlePage> HostApplication::openPage(long videoId) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (!features_.currentTitlePage)
+    return Error{fmt::format("host {} shows the legacy title page (before 16.1), which the simulation does not lay out",
+                             version_.text())};
+  const CatalogTitle* title = catalog_.find(videoId);
+  if (!title) return Error{fmt::format("no title with videoId {} in the host catalog", videoId)};
+  Ref<CDSDisplayPageViewController> page = make<CDSDisplayPageViewController>();
+  page->setVideo(videoId, buildPageContent(*title, catalog_.titles()));
+  objc_msgSend<void>(navigation_, "pushViewController:animated:", page, false);
+  layoutIfNeeded();
+  return TitlePage(page.get());
+}
+
+Result<TitlePage> HostApplication::openPageWithTitle(std::string_view name) {
+  std::vector<const CatalogTitle*> found = catalog_.findByTitle(name);
+  if (found.empty()) return Error{fmt::format("no title named \"{}\" in the host catalog", name)};
+  if (found.size() > 1) {
+    std::string which;
+    for (const CatalogTitle* t : found) which += fmt::format("{}{} ({})", which.empty() ? "" : ", ", t->videoId, t->year);
+    return Error{fmt::format("\"{}\" names {} titles: {}; open one by videoId", name, found.size(), which)};
+  }
+  return openPage(found.front()->videoId);
+}
+
+std::optional<TitlePage> HostApplication::topPage() const {
+  if (auto* page = objc_cast<CDSDisplayPageViewController>(navigation_->topViewController())) return TitlePage(page);
+  return std::nullopt;
+}
+
+// --- the run loop ---------------------------------------------------------------------------
+
+void HostApplication::layoutIfNeeded() {
+  if (UIView* root = navigation_ ? navigation_->viewIfLoaded() : nullptr) root->layoutIfNeeded();
+}
+
+size_t HostApplication::runOnce() {
+  size_t ran = dispatch::MainRunLoop::runOnce();
+  layoutIfNeeded();
+  return ran;
+}
+
+bool HostApplication::runUntil(const std::function<bool()>& predicate, std::chrono::nanoseconds timeout) {
+  return dispatch::MainRunLoop::runUntil(
+      [&] {
+        layoutIfNeeded();
+        return predicate();
+      },
+      timeout);
+}
+
+void HostApplication::runFor(std::chrono::nanoseconds duration) {
+  runUntil([] { return false; }, duration);
+}
+
+const std::vector<PresentedSheet>& HostApplication::presentedSheets() const {
+  return NeroAppFlowController::shared()->presentedSheets();
+}
+
+void HostApplication::clearPresentedSheets() { NeroAppFlowController::shared()->clearPresentedSheets(); }
+
+const std::vector<Ref<NSURL>>& HostApplication::openedURLs() const {
+  return UIApplication::sharedApplication()->openedURLs();
+}
+
+// --- the page handle ---------------------------------------------------------------------------
+
+bool TitlePage::isOpen() const {
+  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  return page && page->parentViewController();
+}
+
+long TitlePage::videoId() const {
+  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  return page && page->videoId() ? page->videoId()->integerValue() : 0;
+}
+
+Ref<CDSCollectionView> TitlePage::collectionView() const {
+  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  CDSInternalViewController* internal = page ? page->internalController() : nullptr;
+  return internal ? internal->collectionView() : nullptr;
+}
+
+Ref<CDSCollectionViewDiffableDataSource> TitlePage::dataSource() const {
+  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  CDSInternalViewController* internal = page ? page->internalController() : nullptr;
+  return internal ? internal->dataSource() : nullptr;
+}
+
+std::vector<PageCell> TitlePage::visibleCells() const {
+  std::vector<PageCell> cells;
+  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  Ref<CDSCollectionView> view = collectionView();
+  if (!page || !view || !page->content()) return cells;
+  for (const auto& shown : view->shownCells()) {
+    PageCell cell;
+    cell.item = shown.item;
+    cell.kind = page->content()->items[static_cast<size_t>(shown.item)].kind;
+    cell.className = shown.cell->className();
+    cell.frame = shown.cell->frame();
+    cell.frame.origin.y -= view->contentOffset();
+    collectTexts(shown.cell.get(), cell.texts);
+    cell.cell = shown.cell;
+    cells.push_back(std::move(cell));
+  }
+  return cells;
+}
+
+CGFloat TitlePage::scrollTo(CGFloat y) {
+  Ref<CDSCollectionView> view = collectionView();
+  if (!view) return 0;
+  view->setContentOffset(y);
+  if (HostApplication* app = HostApplication::shared()) app->layoutIfNeeded();
+  return view->contentOffset();
+}
+
+CGFloat TitlePage::scrollBy(CGFloat dy) { return scrollTo(contentOffset() + dy); }
+
+CGFloat TitlePage::scrollToBottom() {
+  Ref<CDSCollectionView> view = collectionView();
+  return view ? scrollTo(view->maximumContentOffset()) : 0;
+}
+
+CGFloat TitlePage::contentOffset() const {
+  Ref<CDSCollectionView> view = collectionView();
+  return view ? view->contentOffset() : 0;
+}
+
+bool TitlePage::tapMetadata() {
+  for (const PageCell& cell : visibleCells()) {
+    if (cell.kind != PageItemKind::Metadata) continue;
+    auto* hosting = objc_cast<HostingCell>(cell.cell.get());
+    auto* metadata = hosting ? objc_cast<DisplayPageTitleMetadataView>(hosting->hostedView()) : nullptr;
+    return metadata && metadata->tapRecognizer() && metadata->tapRecognizer()->simulateTap();
+  }
+  return false;
+}
+
+void TitlePage::dismissPresentedSheet() {
+  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  if (page && page->presentedViewController())
+    objc_msgSend<void>(page, "dismissViewControllerAnimated:completion:", false, nullptr);
+}
+
+void TitlePage::close() {
+  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  if (!page) return;
+  dismissPresentedSheet();
+  Ref<UINavigationController> navigation = page->navigationController();
+  if (!navigation) return;
+  while (navigation->topViewController() && navigation->topViewController() != page.get())
+    objc_msgSend<StrongId>(navigation, "popViewControllerAnimated:", false);
+  objc_msgSend<StrongId>(navigation, "popViewControllerAnimated:", false);
+  if (HostApplication* app = HostApplication::shared()) app->layoutIfNeeded();
+}
+
+}  // namespace host

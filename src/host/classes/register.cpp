@@ -1,0 +1,255 @@
+// The host's class list, top to bottom: the app's services, the current title
+// page, the legacy title page, then settings. Each class is registered with
+// the members that are reached through the run time, under the type
+// encodings the module expects.
+
+#include "host/classes/register.h"
+
+#include <optional>
+
+#include "host/classes/app_services.h"
+#include "host/legacy/legacy_page_classes.h"
+#include "host/misuse.h"
+#include "host/settings/settings_classes.h"
+#include "host/title_page/CDSDisplayPageViewController.h"
+#include "host/title_page/details_sheet.h"
+#include "host/title_page/display_page_views.h"
+
+namespace host {
+
+namespace {
+
+std::optional<HostFeatures>& featuresSlot() {
+  static auto* slot = new std::optional<HostFeatures>;
+  return *slot;
+}
+
+Class metaclassOf(Class cls) { return object_getClass(class_asObject(cls)); }
+
+void addFunction(Class cls, const char* name, IMP imp) {
+  class_addMethod(cls, sel_registerName(name), imp, std::string(imp.types()).c_str());
+}
+
+template <class V>
+void registerCellAndView(std::vector<std::string>& names, const char* viewName, Class viewBase) {
+  std::string view = std::string("Argo.") + viewName;
+  std::string cell = collectionViewCellClassName(viewName);
+  objc::registerClass<V>(view.c_str(), viewBase);
+  objc::registerClass<CollectionViewCell<V>>(cell.c_str(), objc::classOf<UICollectionViewCell>());
+  names.push_back(view);
+  names.push_back(cell);
+}
+
+}  // namespace
+
+const HostFeatures& runningHostFeatures() {
+  if (!featuresSlot()) misuse("the host's classes are not registered yet");
+  return *featuresSlot();
+}
+
+std::vector<std::string> registerHostClasses(const HostVersion& version, Device device) {
+  if (featuresSlot()) misuse("registerHostClasses called twice");
+  const HostFeatures features = featuresFor(version, device);
+  featuresSlot() = features;
+
+  std::vector<std::string> names;
+  auto named = [&](const char* name, Class cls) {
+    names.emplace_back(name);
+    return cls;
+  };
+  Class root = objc::classOf<NSObject>();
+  Class viewController = objc::classOf<UIViewController>();
+  Class view = objc::classOf<UIView>();
+
+  // --- the app's services ---------------------------------------------------------
+  Class versionManager = named("VersionManager", objc::registerClass<VersionManager>("VersionManager", root));
+  addFunction(metaclassOf(versionManager), "sharedInstance", &VersionManager::sharedInstance);
+  objc::addMethod<&VersionManager::appVersion>(versionManager, "appVersion");
+
+  Class reachability =
+      named("CRReachabilityMonitor", objc::registerClass<CRReachabilityMonitor>("CRReachabilityMonitor", root));
+  addFunction(metaclassOf(reachability), "currentNetworkStatus", &CRReachabilityMonitor::currentNetworkStatus);
+
+  Class coordinator =
+      named("NeroAppFlowController", objc::registerClass<NeroAppFlowController>("NeroAppFlowController", root));
+  addFunction(metaclassOf(coordinator), "sharedInstance", &NeroAppFlowController::sharedInstance);
+  objc::addMethod<&NeroAppFlowController::presentViewController_fromViewController_animated_completion>(
+      coordinator, "presentViewController:fromViewController:animated:completion:");
+
+  Class menuList = named("MenuListViewModel", objc::registerClass<MenuListViewModel>("MenuListViewModel", root));
+  objc::addMethod<&MenuListViewModel::initWithDictionary>(menuList, "initWithDictionary:");
+  objc::addMethod<&MenuListViewModel::dictionary>(menuList, "dictionary");
+
+  // --- the current title page (16.1 and later) ----------------------------------------
+  if (features.currentTitlePage) {
+    named("__SwiftValue", objc::registerClass<SwiftValue>("__SwiftValue", root));
+    named("NFUILabel", objc::registerClass<NFUILabel>("NFUILabel", objc::classOf<UILabel>()));
+    named("HawkinsComponents.StandardButton",
+          objc::registerClass<StandardButton>("HawkinsComponents.StandardButton", objc::classOf<UIButton>()));
+
+    Class page = named("Argo.CDSDisplayPageViewController",
+                       objc::registerClass<CDSDisplayPageViewController>("Argo.CDSDisplayPageViewController",
+                                                                         viewController));
+    objc::addMethod<&CDSDisplayPageViewController::videoId>(page, "videoId");
+    objc::addMethod<&CDSDisplayPageViewController::loadView>(page, "loadView");
+    objc::addMethod<&CDSDisplayPageViewController::viewDidLoad>(page, "viewDidLoad");
+
+    Class internal = named("NetflixCollectionView.CDSInternalViewController",
+                           objc::registerClass<CDSInternalViewController>(
+                               "NetflixCollectionView.CDSInternalViewController", viewController));
+    objc::addMethod<&CDSInternalViewController::viewDidLoad>(internal, "viewDidLoad");
+    class_addIvar(internal, features.collectionViewIvar, "@\"NetflixCollectionView.CDSCollectionView\"",
+                  &CDSInternalViewController::collectionViewIvar, &CDSInternalViewController::setCollectionViewIvar);
+
+    Class collection = named("NetflixCollectionView.CDSCollectionView",
+                             objc::registerClass<CDSCollectionView>("NetflixCollectionView.CDSCollectionView",
+                                                                    objc::classOf<UICollectionView>()));
+    objc::addMethod<&CDSCollectionView::dequeueCell>(collection, "dequeueReusableCellWithReuseIdentifier:forIndexPath:");
+    objc::addMethod<&CDSCollectionView::shownCellForItem>(collection, "cellForItemAtIndexPath:");
+    objc::addMethod<&CDSCollectionView::shownCellsArray>(collection, "visibleCells");
+    objc::addMethod<&CDSCollectionView::indexPathOfShownCell>(collection, "indexPathForCell:");
+    objc::addMethod<&CDSCollectionView::reloadShownItems>(collection, "reloadData");
+
+    Class dataSource = named("NetflixCollectionView.CDSCollectionViewDiffableDataSource",
+                             objc::registerClass<CDSCollectionViewDiffableDataSource>(
+                                 "NetflixCollectionView.CDSCollectionViewDiffableDataSource", root));
+    objc::addMethod<&CDSCollectionViewDiffableDataSource::numberOfSectionsInCollectionView>(
+        dataSource, "numberOfSectionsInCollectionView:");
+    objc::addMethod<&CDSCollectionViewDiffableDataSource::collectionView_numberOfItemsInSection>(
+        dataSource, "collectionView:numberOfItemsInSection:");
+    objc::addMethod<&CDSCollectionViewDiffableDataSource::collectionView_cellForItemAtIndexPath>(
+        dataSource, "collectionView:cellForItemAtIndexPath:");
+
+    // The page's cells in page order; each view class with its cell class.
+    registerCellAndView<DisplayPageBillboardView>(names, "DisplayPageBillboardView", view);
+    registerCellAndView<DisplayPageBrandGenreTitleView>(names, "DisplayPageBrandGenreTitleView", view);
+    registerCellAndView<DisplayPageTitleMetadataView>(names, "DisplayPageTitleMetadataView", view);
+    objc::addMethod<&DisplayPageTitleMetadataView::handleMetadataTap>(objc::classOf<DisplayPageTitleMetadataView>(),
+                                                                      "handleMetadataTap");
+    if (features.playbackButtonRename)
+      registerCellAndView<DisplayPagePlaybackButtonView>(names, "DisplayPagePlaybackButtonView", view);
+    else
+      registerCellAndView<DisplayPageButtonView>(names, "DisplayPageButtonView", view);
+    registerCellAndView<DisplayPageSynopsisView>(names, "DisplayPageSynopsisView", view);
+    registerCellAndView<DisplayPageCreditsView>(names, "DisplayPageCreditsView", view);
+    registerCellAndView<DisplayPageActionsView>(names, "DisplayPageActionsView", view);
+    registerCellAndView<DisplayPageEpisodeView>(names, "DisplayPageEpisodeView", view);
+    registerCellAndView<DisplayPageMoreLikeThisView>(names, "DisplayPageMoreLikeThisView", view);
+
+    Class sheet = named("Argo.ActionSheetController",
+                        objc::registerClass<ActionSheetController>("Argo.ActionSheetController", viewController));
+    objc::addMethod<&ActionSheetController::userInfo>(sheet, "userInfo");
+    objc::addMethod<&ActionSheetController::loadView>(sheet, "loadView");
+
+    Class entity = named("Argo.DetailsEntity", objc::registerClass<DetailsEntity>("Argo.DetailsEntity", root));
+    objc::addMethod<&DetailsEntity::title>(entity, "title");
+    objc::addMethod<&DetailsEntity::releaseYear>(entity, "releaseYear");
+    objc::addMethod<&DetailsEntity::runtime>(entity, "runtime");
+    objc::addMethod<&DetailsEntity::actors>(entity, "actors");
+    objc::addMethod<&DetailsEntity::writers>(entity, "writers");
+    objc::addMethod<&DetailsEntity::directors>(entity, "directors");
+    objc::addMethod<&DetailsEntity::creators>(entity, "creators");
+    objc::addMethod<&DetailsEntity::videoId>(entity, "videoId");
+  }
+
+  // --- the legacy title page (before 16.1) ---------------------------------------------
+  if (features.legacyTitlePage) {
+    Class page = named("NFUIVideoDisplayPage",
+                       objc::registerClass<NFUIVideoDisplayPage>("NFUIVideoDisplayPage", viewController));
+    objc::addMethod<&NFUIVideoDisplayPage::viewDidLoad>(page, "viewDidLoad");
+    objc::addMethod<&NFUIVideoDisplayPage::collectionView_willDisplayCell_forItemAtIndexPath>(
+        page, "collectionView:willDisplayCell:forItemAtIndexPath:");
+    objc::addMethod<&NFUIVideoDisplayPage::videoId>(page, "videoId");
+    objc::addMethod<&NFUIVideoDisplayPage::viewModel>(page, "viewModel");
+  }
+  if (features.summaryArtCell) {
+    Class cell = named("DisplayPageSummaryArtCell", objc::registerClass<DisplayPageSummaryArtCell>(
+                                                        "DisplayPageSummaryArtCell", objc::classOf<UICollectionViewCell>()));
+    objc::addMethod<&DisplayPageSummaryArtCell::awakeFromNib>(cell, "awakeFromNib");
+    objc::addMethod<&DisplayPageSummaryArtCell::calculatedSize>(cell, "calculatedSize:");
+    addFunction(cell, "dealloc", &deallocThroughSuperclass<DisplayPageSummaryArtCell>);
+  }
+  if (features.aboveTheFoldSummaryCell) {
+    Class cell = named("NFUIDisplayPageAboveTheFoldSummaryCell",
+                       objc::registerClass<NFUIDisplayPageAboveTheFoldSummaryCell>(
+                           "NFUIDisplayPageAboveTheFoldSummaryCell", objc::classOf<UICollectionViewCell>()));
+    objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::awakeFromNib>(cell, "awakeFromNib");
+    addFunction(cell, "dealloc", &deallocThroughSuperclass<NFUIDisplayPageAboveTheFoldSummaryCell>);
+  }
+
+  // --- settings ---------------------------------------------------------------------------
+  auto addTableMembers = [](Class cls) {
+    objc::addMethod<&SettingsTableController::numberOfSectionsInTableView>(cls, "numberOfSectionsInTableView:");
+    objc::addMethod<&SettingsTableController::tableView_numberOfRowsInSection>(cls, "tableView:numberOfRowsInSection:");
+    objc::addMethod<&SettingsTableController::tableView_willDisplayCell_forRowAtIndexPath>(
+        cls, "tableView:willDisplayCell:forRowAtIndexPath:");
+    objc::addMethod<&SettingsTableController::tableView_cellForRowAtIndexPath>(cls, "tableView:cellForRowAtIndexPath:");
+    objc::addMethod<&SettingsTableController::tableView_heightForHeaderInSection>(cls,
+                                                                                 "tableView:heightForHeaderInSection:");
+    objc::addMethod<&SettingsTableController::tableView_viewForHeaderInSection>(cls, "tableView:viewForHeaderInSection:");
+    objc::addMethod<&SettingsTableController::tableView_didSelectRowAtIndexPath>(cls, "tableView:didSelectRowAtIndexPath:");
+    objc::addMethod<&SettingsTableController::viewDidLoad>(cls, "viewDidLoad");
+    addFunction(metaclassOf(cls), "newMenuViewControllerWithProvider:", &newMenuViewControllerWithProvider);
+  };
+  if (features.legacySettings) {
+    Class settings = named("AppSettingsViewController", objc::registerClass<AppSettingsViewController>(
+                                                            "AppSettingsViewController", viewController));
+    addTableMembers(settings);
+    objc::addMethod<&SettingsTableController::provider>(settings, "provider");
+    Class provider =
+        named("AppSettingsProvider", objc::registerClass<AppSettingsProvider>("AppSettingsProvider", root));
+    objc::addMethod<&AppSettingsProvider::title>(provider, "title");
+    named("AppSettingsRootProvider", objc::registerClass<AppSettingsRootProvider>("AppSettingsRootProvider", provider));
+  }
+  if (features.swiftSettings) {
+    Class settings = named("Argo.AppSettingsViewController_Swift",
+                           objc::registerClass<AppSettingsViewControllerSwift>("Argo.AppSettingsViewController_Swift",
+                                                                               viewController));
+    addTableMembers(settings);
+    objc::addMethod<&SettingsTableController::viewWillAppear>(settings, "viewWillAppear:");
+    class_addIvar(
+        settings, "provider", "@",
+        [](id self) -> StrongId {
+          auto* c = objc_cast<SettingsTableController>(self);
+          return c ? c->provider() : nullptr;
+        },
+        [](id self, id value) {
+          if (auto* c = objc_cast<SettingsTableController>(self)) c->setProvider(value);
+        });
+    named("Argo.AppSettingsRootProvider_Swift",
+          objc::registerClass<AppSettingsRootProviderSwift>("Argo.AppSettingsRootProvider_Swift", root));
+
+    Class item = named("Argo.AppSettingsDefaultItemCell_Swift",
+                       objc::registerClass<AppSettingsDefaultItemCellSwift>("Argo.AppSettingsDefaultItemCell_Swift", view));
+    objc::addMethod<&AppSettingsDefaultItemCellSwift::title>(item, "title");
+    objc::addMethod<&AppSettingsDefaultItemCellSwift::subtitle>(item, "subtitle");
+    objc::addMethod<&AppSettingsDefaultItemCellSwift::icon>(item, "icon");
+    objc::addMethod<&AppSettingsDefaultItemCellSwift::accessoryView>(item, "accessoryView");
+    objc::addMethod<&AppSettingsDefaultItemCellSwift::setAccessoryView>(item, "setAccessoryView:");
+    objc::addMethod<&AppSettingsDefaultItemCellSwift::accessoryType>(item, "accessoryType");
+    objc::addMethod<&AppSettingsDefaultItemCellSwift::setAccessoryType>(item, "setAccessoryType:");
+
+    Class group = named("Argo.AppSettingsItemGroupView_Swift",
+                        objc::registerClass<AppSettingsItemGroupViewSwift>("Argo.AppSettingsItemGroupView_Swift", view));
+    objc::addMethod<&AppSettingsItemGroupViewSwift::title>(group, "title");
+    objc::addMethod<&AppSettingsItemGroupViewSwift::subtitle>(group, "subtitle");
+
+    Class simple = named("Argo.SimpleSettingsViewController",
+                         objc::registerClass<SimpleSettingsViewController>("Argo.SimpleSettingsViewController",
+                                                                           viewController));
+    objc::addMethod<&SimpleSettingsViewController::viewDidLoad>(simple, "viewDidLoad");
+    class_addIvar(
+        simple, "menuStackView", "@",
+        [](id self) -> StrongId {
+          auto* c = objc_cast<SimpleSettingsViewController>(self);
+          return c ? c->menuStackView() : nullptr;
+        },
+        [](id self, id value) {
+          if (auto* c = objc_cast<SimpleSettingsViewController>(self)) c->setMenuStackView(value);
+        });
+    named("Argo.SimpleSettingsView", objc::registerClass<SimpleSettingsView>("Argo.SimpleSettingsView", view));
+  }
+  return names;
+}
+
+}  // namespace host

@@ -1,0 +1,221 @@
+#include "host/title_page/display_page_views.h"
+
+#include "host/title_page/details_sheet.h"
+#include "platform/foundation/NSBlock.h"
+
+namespace host {
+
+namespace {
+constexpr CGFloat kMargin = 16;
+constexpr CGFloat kInset = 4;
+constexpr CGFloat kGap = 8;
+Ref<NSString> text(const std::string& s) { return NSString::stringWithUTF8String(s); }
+}  // namespace
+
+std::string collectionViewCellClassName(const std::string& viewName) {
+  return "_TtGC21NetflixCollectionView18CollectionViewCellC4Argo" + std::to_string(viewName.size()) + viewName + "_";
+}
+
+// --- the shared content view -----------------------------------------------------
+
+void DisplayPageContentView::addLabelPart(const char* identifier, NSInteger lines) {
+  Ref<NFUILabel> label = newView<NFUILabel>();
+  label->setAccessibilityIdentifier(text(identifier));
+  label->setNumberOfLines(lines);
+  label->setTextColor(UIColor::whiteColor());
+  addSubview(label);
+  parts_.emplace_back(label);
+}
+
+void DisplayPageContentView::addButtonPart(const char* identifier) {
+  Ref<StandardButton> button = newView<StandardButton>();
+  button->setAccessibilityIdentifier(text(identifier));
+  addSubview(button);
+  parts_.emplace_back(button);
+}
+
+void DisplayPageContentView::configure(const PageItem& item) {
+  UIKIT_MAIN_THREAD_ONLY();
+  for (size_t i = 0; i < parts_.size(); ++i) {
+    Ref<NSString> value = i < item.texts.size() ? text(item.texts[i]) : nullptr;
+    if (auto* label = objc_cast<UILabel>(parts_[i].get()))
+      label->setText(value);
+    else if (auto* button = objc_cast<UIButton>(parts_[i].get()))
+      button->setTitle_forState(value, UIControlStateNormal);
+  }
+}
+
+void DisplayPageContentView::clear() { configure(PageItem{PageItemKind::Billboard, {}}); }
+
+void DisplayPageContentView::layoutSubviews() {
+  UIView::layoutSubviews();
+  if (parts_.empty()) return;
+  CGRect b = bounds();
+  CGFloat n = static_cast<CGFloat>(parts_.size());
+  CGFloat width = b.size.width - 2 * kMargin;
+  CGFloat height = b.size.height - 2 * kInset;
+  for (size_t i = 0; i < parts_.size(); ++i) {
+    CGFloat k = static_cast<CGFloat>(i);
+    if (arrangement_ == Arrangement::Rows) {
+      CGFloat row = (height - kGap * (n - 1)) / n;
+      parts_[i]->setFrame(CGRectMake(kMargin, kInset + k * (row + kGap), width, row));
+    } else {
+      CGFloat column = (width - kGap * (n - 1)) / n;
+      parts_[i]->setFrame(CGRectMake(kMargin + k * (column + kGap), kInset, column, height));
+    }
+  }
+}
+
+// --- the hosted views -------------------------------------------------------------------
+
+UIView* DisplayPageBillboardView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  art_ = make<UIImageView>(CGRectZero);
+  art_->setAccessibilityIdentifier(text("billboardArt"));
+  addSubview(art_);
+  setBackgroundColor(UIColor::darkGrayColor());
+  return this;
+}
+
+void DisplayPageBillboardView::layoutSubviews() {
+  DisplayPageContentView::layoutSubviews();
+  art_->setFrame(bounds());
+}
+
+UIView* DisplayPageBrandGenreTitleView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  addLabelPart("brandLabel");
+  addLabelPart("showTitle");
+  return this;
+}
+
+UIView* DisplayPageTitleMetadataView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  addLabelPart("metadataLabel");
+  tap_ = make<UITapGestureRecognizer>(static_cast<id>(this), sel_registerName("handleMetadataTap"));
+  addGestureRecognizer(tap_);
+  return this;
+}
+
+void DisplayPageTitleMetadataView::clear() {
+  DisplayPageContentView::clear();
+  content_.reset();
+  presenter_ = Weak<UIViewController>();
+}
+
+void DisplayPageTitleMetadataView::setDetails(std::shared_ptr<const PageContent> content, DetailsSheetLayout layout,
+                                              UIViewController* presenter) {
+  content_ = std::move(content);
+  layout_ = layout;
+  presenter_ = Weak<UIViewController>(presenter);
+}
+
+void DisplayPageTitleMetadataView::handleMetadataTap() {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (!content_) return;
+  // Nothing here keeps the page or this view alive: either may be gone by
+  // the time the sheet is presented or has appeared.
+  auto present = [content = content_, layout = layout_, presenter = presenter_,
+                  me = Weak<DisplayPageTitleMetadataView>(this)] {
+    Ref<UIViewController> from = presenter.lock();
+    if (!from) return;
+    Ref<ActionSheetController> sheet = makeDetailsSheet(content->title, layout);
+    StrongId coordinator = objc_msgSend<StrongId>(objc_getClass("NeroAppFlowController"), "sharedInstance");
+    Ref<NSBlock> completion = NSBlock::blockWithFunction([me] {
+      if (Ref<DisplayPageTitleMetadataView> view = me.lock()) ++view->sheetsShown_;
+    });
+    objc_msgSend<void>(coordinator, "presentViewController:fromViewController:animated:completion:", sheet, from, true,
+                       completion);
+  };
+  // A details entity is fetched from the app's data layer, which answers on
+  // a later turn of the main run loop; the sections of older versions are
+  // already on the page, so their sheet is presented within the tap.
+  if (layout_ == DetailsSheetLayout::DetailsEntity)
+    dispatch_async(dispatch_get_main_queue(), present);
+  else
+    present();
+}
+
+UIView* PlayButtonContentView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  addButtonPart("playButton");
+  addButtonPart("downloadButton");
+  return this;
+}
+
+UIView* DisplayPageSynopsisView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  addLabelPart("synopsisLabel", 0);
+  return this;
+}
+
+UIView* DisplayPageCreditsView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  addLabelPart("starringLabel");
+  addLabelPart("creatorsLabel");
+  return this;
+}
+
+UIView* DisplayPageActionsView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  setArrangement(Arrangement::Columns);
+  addButtonPart("myListButton");
+  addButtonPart("rateButton");
+  addButtonPart("shareButton");
+  return this;
+}
+
+UIView* DisplayPageEpisodeView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  addLabelPart("episodeTitle");
+  addLabelPart("episodeRuntime");
+  return this;
+}
+
+UIView* DisplayPageMoreLikeThisView::initWithFrame(CGRect frame) {
+  DisplayPageContentView::initWithFrame(frame);
+  setArrangement(Arrangement::Columns);
+  addLabelPart("tile1", 0);
+  addLabelPart("tile2", 0);
+  addLabelPart("tile3", 0);
+  return this;
+}
+
+// --- the hosting cell ------------------------------------------------------------------------
+
+UIView* HostingCell::initWithFrame(CGRect frame) {
+  UICollectionViewCell::initWithFrame(frame);
+  hosted_ = makeHostedView();
+  if (!hosted_) return this;
+  UIView* content = contentView();
+  content->setBackgroundColor(UIColor::blackColor());
+  hosted_->setTranslatesAutoresizingMaskIntoConstraints(false);
+  content->addSubview(hosted_);
+  auto pin = [&](NSLayoutAttribute attribute) {
+    Ref<NSLayoutConstraint> c = NSLayoutConstraint::constraintWithItem_attribute_relatedBy_toItem_attribute_multiplier_constant(
+        hosted_, attribute, NSLayoutRelationEqual, content, attribute, 1.0, 0.0);
+    content->addConstraint(c);
+    return c;
+  };
+  top_ = pin(NSLayoutAttributeTop);
+  pin(NSLayoutAttributeLeading);
+  pin(NSLayoutAttributeTrailing);
+  pin(NSLayoutAttributeBottom);
+  hosted_->setFrame(content->bounds());
+  return this;
+}
+
+void HostingCell::prepareForReuse() {
+  UICollectionViewCell::prepareForReuse();
+  if (hosted_) hosted_->clear();
+}
+
+void HostingCell::layoutSubviews() {
+  UICollectionViewCell::layoutSubviews();
+  contentView()->setFrame(bounds());
+  // Once something else owns the hosted view's top (the top constraint was
+  // switched off), its position is no longer this cell's to set.
+  if (hosted_ && top_ && top_->isActive()) hosted_->setFrame(contentView()->bounds());
+}
+
+}  // namespace host

@@ -1,0 +1,23 @@
+#pragma once
+// Hooks on Argo.SimpleSettingsViewController: the current hosts' simple settings
+// screen. Their behaviour is the module's name and version on that screen. Until
+// it is built, each replacement calls through unchanged and each added method
+// does nothing.
+//
+// The loader installs these (loader/initialisers.cpp) by name and encoding;
+// a body can change here without touching it. The host calls them on its
+// main thread.
+
+#include "platform/objc/message.h"
+
+namespace hooks::SimpleSettingsViewController {
+
+// The host's implementations, saved when the hooks are installed (null when
+// the host lacks the class or the method). A replacement calls through with
+// exactly its own receiver, selector and arguments.
+extern IMP saved_viewDidLoad;
+
+// Replacements, one per hooked selector, with the method's own encoding.
+void viewDidLoad(id self, SEL _cmd);
+
+}  // namespace hooks::SimpleSettingsViewController
