@@ -2,9 +2,24 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdlib>
+#include <string>
+
 #include "cli/commands.h"
 
+namespace {
+// The CLI plays the device for commands that use the module without the
+// simulated host (lookup, preview): the device's libroot, which maps the
+// module's resource folder into the jailbreak root, sits beside the module.
+void useDeviceLibroot() {
+  std::string module = SCORELENS_MODULE_PATH;
+  std::string dir = module.substr(0, module.rfind('/'));
+  setenv("SCORELENS_RPATH", dir.c_str(), /*overwrite=*/0);
+}
+}  // namespace
+
 int main(int argc, char** argv) {
+  useDeviceLibroot();
   CLI::App app{"ScoreLens: critic and audience scores on a streaming app's title pages"};
   app.require_subcommand(1);
   cli::Runner run;
