@@ -107,7 +107,8 @@ bool settled(CXEnhancedRatingViewContainer* strip) {
 bool stripIsAbovePlayButton(CXEnhancedRatingViewContainer* strip) {
   UIView* content = strip->superview();
   if (!content) return false;
-  for (const StrongId& sub : objc_msgSend<Ref<NSArray>>(content, "subviews")->objects()) {
+  Ref<NSArray> siblings = content->subviews();
+  for (const StrongId& sub : *siblings) {
     auto* view = objc_cast<UIView>(sub.get());
     if (!view || view == strip || !std::string_view(view->className()).ends_with("ButtonView")) continue;
     return strip->frame().origin.y + strip->frame().size.height <= view->frame().origin.y + 0.5;

@@ -69,3 +69,72 @@ TEST(CliLookup, BadUsageIsStatusTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+nlohmann::json demo(const std::string& args) {
+  CommandRun run = scorelens("demo --json " + args);
+  EXPECT_EQ(run.status, 0) << args;
+  return run.status == 0 ? nlohmann::json::parse(run.out) : nlohmann::json::object();
+}
+
+// Regression: the demo crashed reading the cell's subviews through a
+// temporary array released before the loop ran.
+TEST(CliDemo, ScoresAppearAboveThePlayButtonOfAFilmPage) {
+  auto j = demo("");
+  ASSERT_FALSE(j.empty());
+  EXPECT_EQ(j["host"]["version"], "16.51.0");
+  EXPECT_EQ(j["strip"]["form"], "two-row");
+  EXPECT_EQ(j["strip"]["rows"][0]["icon"], "shooting_star") << "Heat is certified";
+  EXPECT_TRUE(j["strip"]["placed"].get<bool>());
+  EXPECT_TRUE(j["strip"]["aboveButton"].get<bool>());
+  EXPECT_FALSE(j["sheetShown"].get<bool>()) << "the module's own sheet is swallowed";
+  EXPECT_EQ(j["model"]["releaseYear"], 1995);
+  EXPECT_FALSE(j["model"]["actors"].empty()) << "people come from the details sheet";
+  EXPECT_GE(j["requests"].size(), 2u);
+}
+
+TEST(CliDemo, SeriesOnTheSwiftValueSheetAndDictionarySheetHosts) {
+  auto series = demo("--host-version 16.20 --title 'Stranger Things'");
+  EXPECT_FALSE(series["model"]["isMovie"].get<bool>());
+  EXPECT_FALSE(series["strip"]["rows"][0]["icon"].is_null());
+  auto film = demo("--host-version 16.1 --title 'Dune (1984)'");
+  EXPECT_EQ(film["model"]["titleNoParens"], "Dune");
+  EXPECT_FALSE(film["strip"]["rows"][0]["icon"].is_null());
+}
+
+TEST(CliDemo, ReopenedTitleComesFromTheCacheWithoutRequests) {
+  auto j = demo("--reopen");
+  EXPECT_TRUE(j["requests"].empty());
+  EXPECT_EQ(j["strip"]["rows"][0]["icon"], "shooting_star");
+}
+
+TEST(CliDemo, TitleMissingOnTheRatingsSiteShowsTheNoRatingMessage) {
+  auto j = demo("--title 'The Night Ferry'");
+  EXPECT_TRUE(j["strip"]["message"]["visible"].get<bool>());
+  EXPECT_EQ(j["strip"]["message"]["text"], "No enhanced rating could be found.");
+}
+
+TEST(CliDemo, NetworkStatusThreeLeavesTheStripBlankWithoutRequests) {
+  auto j = demo("--network-status 3");
+  EXPECT_TRUE(j["requests"].empty());
+  EXPECT_TRUE(j["strip"]["rows"][0]["icon"].is_null());
+  EXPECT_FALSE(j["strip"]["spinning"].get<bool>());
+  EXPECT_TRUE(j["elapsedMs"].is_null());
+}
+
+TEST(CliDemo, OlderHostIsRefusedWithStatusTwo) {
+  EXPECT_EQ(scorelens("demo --host-version 15.0.9").status, 2);
+}
+
+TEST(CliPreview, SeriesWithTwoScores) {
+  CommandRun run = scorelens("preview --critic 87 --audience 55 --series --json");
+  ASSERT_EQ(run.status, 0);
+  auto j = nlohmann::json::parse(run.out);
+  EXPECT_EQ(j["rows"][0]["icon"], "tomato");
+  EXPECT_EQ(j["rows"][0]["text"], "87%");
+  EXPECT_EQ(j["rows"][1]["icon"], "puke");
+  EXPECT_DOUBLE_EQ(j["rows"][1]["meterProgress"].get<double>(), 0.55);
+}
+
+}  // namespace
