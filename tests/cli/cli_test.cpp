@@ -2,32 +2,15 @@
 // output and its exit status.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli/command_run.h"
+
 namespace {
 
-struct CommandRun {
-  int status = -1;
-  std::string out;
-};
-
-CommandRun scorelens(const std::string& args) {
-  std::string command = std::string(SCORELENS_BINARY) + " " + args + " 2>/dev/null";
-  CommandRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  std::array<char, 4096> buffer{};
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
+CommandRun scorelens(const std::string& args) { return runScorelens(args); }
 
 TEST(CliLookup, FindsACatalogFilmThroughTheEmbeddedServices) {
   CommandRun run = scorelens("lookup --title Heat --movie --year 1995 --json");
@@ -125,16 +108,6 @@ TEST(CliDemo, NetworkStatusThreeLeavesTheStripBlankWithoutRequests) {
 
 TEST(CliDemo, OlderHostIsRefusedWithStatusTwo) {
   EXPECT_EQ(scorelens("demo --host-version 15.0.9").status, 2);
-}
-
-TEST(CliPreview, SeriesWithTwoScores) {
-  CommandRun run = scorelens("preview --critic 87 --audience 55 --series --json");
-  ASSERT_EQ(run.status, 0);
-  auto j = nlohmann::json::parse(run.out);
-  EXPECT_EQ(j["rows"][0]["icon"], "tomato");
-  EXPECT_EQ(j["rows"][0]["text"], "87%");
-  EXPECT_EQ(j["rows"][1]["icon"], "puke");
-  EXPECT_DOUBLE_EQ(j["rows"][1]["meterProgress"].get<double>(), 0.55);
 }
 
 }  // namespace

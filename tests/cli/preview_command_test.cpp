@@ -2,20 +2,15 @@
 // strip for a rating and preferences given on the command line.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "cli/command_run.h"
+
 namespace {
 
-struct CommandRun {
-  int status = -1;
-  std::string out;
-};
 
 // The build puts the simulated device's libroot beside the module library,
 // one directory above the command; with it the module finds its artwork.
@@ -27,16 +22,7 @@ std::string deviceLibrootDirectory() {
 CommandRun preview(const std::string& args, bool withArtwork = false) {
   std::string env;
   if (withArtwork) env = "SCORELENS_RPATH='" + deviceLibrootDirectory() + "' ";
-  std::string command = env + std::string(SCORELENS_BINARY) + " preview " + args + " 2>/dev/null";
-  CommandRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  std::array<char, 4096> buffer{};
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
-  int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
+  return runScorelens("preview " + args, env);
 }
 
 TEST(CliPreview, DescribesBothRowsWithTheirFramesAsJson) {
