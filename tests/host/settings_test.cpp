@@ -314,6 +314,10 @@ TEST(HostSettings, ModuleScreenTapsStayWithTheModuleAndEachConfigurationGetsANew
     c.expect(host::tapSettingsRow(app, module, 1, 1), "a module row is tapped");
     c.expect(table->indexPathForSelectedRow() && app.rootNavigationController()->topViewController() == module.get(),
              "the host's handler, which deselects and opens, is not reached");
+    c.expect(!table->cellForRowAtIndexPath(meter)->backgroundColor(),
+             "the host's will-display, which colours its rows, is not called on the module screen");
+    c.expect(host::settingsTableOf(root)->cellForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(0, 0))->backgroundColor(),
+             "it is on the root's host rows");
     Ref<UISwitch> before(objc_cast<UISwitch>(table->cellForRowAtIndexPath(meter)->accessoryView()));
     Weak<UISwitch> watch(before);
     before.reset();
