@@ -220,6 +220,8 @@ StrongId AppSettingsViewController::tableView_cellForRowAtIndexPath(UITableView*
   cell->icon()->setTintColor(iconTint());
   cell->icon()->setHidden(!icon);
 
+  cell->setAccessoryType(UITableViewCellAccessoryNone);
+  cell->setAccessoryView(nullptr);
   if (item->kind == SettingsItem::Kind::Toggle) {
     Ref<UISwitch> toggle = make<UISwitch>();
     toggle->setOn(NSUserDefaults::standardUserDefaults()->boolForKey(ns(item->defaultsKey)));
@@ -319,8 +321,6 @@ void AppSettingsDefaultItemCell::prepareForReuse() {
   icon_->setImage(nullptr);
   icon_->setHidden(true);
   titleTopMargin_->setConstant(kTitleTopMargin);
-  setAccessoryView(nullptr);
-  setAccessoryType(UITableViewCellAccessoryNone);
   setTintColor(nullptr);
 }
 

@@ -181,7 +181,8 @@ class AppSettingsDefaultItemCell : public UITableViewCell {
   Ref<UILabel> subtitle() const { return subtitle_; }
   Ref<UIImageView> icon() const { return icon_; }
   Ref<NSLayoutConstraint> titleTopMargin() const { return titleTopMargin_; }
-  // Back to a blank row: no texts, no icon, no accessory, inherited tint.
+  // Back to a blank row: no texts, no icon, inherited tint. The accessory
+  // stays until the row is configured (each described row sets its own).
   void prepareForReuse() override;
 
  private:

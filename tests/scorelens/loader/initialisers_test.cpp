@@ -336,6 +336,32 @@ TEST(Installation, RunningAgainInstallsNothingTwice) {
   });
 }
 
+TEST(Installation, SettingsSectionArithmeticAsksTheHostOnlyForItsOwnSections) {
+  inFreshProcess([] {
+    defineHost("16.51.0");  // the fake host answers 3 sections and section + 100 rows
+    CXRunInitialisers();
+    for (auto [name, moduleKind] : {std::pair{"AppSettingsViewController", 3L}, {"Argo.AppSettingsViewController_Swift", 1L}}) {
+      SCOPED_TRACE(name);
+      StrongId root = fake_host::newInstance(objc_getClass(name));
+      fake_host::calls().clear();
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "numberOfSectionsInTableView:", root.get()), 4) << "n + 1";
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "CXRootSettingsOriginalNumSections"), 3);
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "tableView:numberOfRowsInSection:", root.get(), 3L), 1) << "the entry";
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "tableView:numberOfRowsInSection:", root.get(), 5L), 0);
+      EXPECT_EQ(fake_host::calls().size(), 1u) << "only the section count reached the host";
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "tableView:numberOfRowsInSection:", root.get(), 2L), 102);
+
+      StrongId module = fake_host::newInstance(objc_getClass(name));
+      objc_msgSend<void>(module.get(), "setCXCurrentSettingsType:", moduleKind);
+      fake_host::calls().clear();
+      std::vector<long> rows;
+      for (long s = 0; s < 5; ++s) rows.push_back(objc_msgSend<long>(module.get(), "tableView:numberOfRowsInSection:", module.get(), s));
+      EXPECT_EQ(rows, (std::vector<long>{1, 2, 2, 0, 0}));
+      EXPECT_TRUE(fake_host::calls().empty()) << "the module screen's rows are the module's own";
+    }
+  });
+}
+
 TEST(Installation, ReplacedDeallocStillDestroysTheCellAndItsStrip) {
   inFreshProcess([] {
     defineHost("9.30.0");  // both summary cells are hooked from 9.19.0 until 9.48.0
