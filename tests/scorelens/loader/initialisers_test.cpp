@@ -340,8 +340,19 @@ TEST(Installation, SettingsSectionArithmeticAsksTheHostOnlyForItsOwnSections) {
   inFreshProcess([] {
     defineHost("16.51.0");  // the fake host answers 3 sections and section + 100 rows
     CXRunInitialisers();
-    for (auto [name, moduleKind] : {std::pair{"AppSettingsViewController", 3L}, {"Argo.AppSettingsViewController_Swift", 1L}}) {
+    struct Kinds {
+      const char* name;
+      long module, other;
+    };
+    for (auto [name, moduleKind, otherKind] :
+         {Kinds{"AppSettingsViewController", 3, 4}, Kinds{"Argo.AppSettingsViewController_Swift", 1, 2}}) {
       SCOPED_TRACE(name);
+      // This fake host has neither the "provider" method nor the variable: its
+      // screens stay its own (and nothing is sent that it does not answer).
+      StrongId unknown = fake_host::newInstance(objc_getClass(name));
+      objc_msgSend<void>(unknown.get(), "viewDidLoad");
+      EXPECT_EQ(objc_msgSend<long>(unknown.get(), "CXCurrentSettingsType"), otherKind);
+
       StrongId root = fake_host::newInstance(objc_getClass(name));
       fake_host::calls().clear();
       EXPECT_EQ(objc_msgSend<long>(root.get(), "numberOfSectionsInTableView:", root.get()), 4) << "n + 1";
