@@ -156,24 +156,86 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
   if (features.legacyTitlePage) {
     Class page = named("NFUIVideoDisplayPage",
                        objc::registerClass<NFUIVideoDisplayPage>("NFUIVideoDisplayPage", viewController));
+    objc::addMethod<&NFUIVideoDisplayPage::loadView>(page, "loadView");
     objc::addMethod<&NFUIVideoDisplayPage::viewDidLoad>(page, "viewDidLoad");
+    objc::addMethod<&NFUIVideoDisplayPage::numberOfSectionsInCollectionView>(page, "numberOfSectionsInCollectionView:");
+    objc::addMethod<&NFUIVideoDisplayPage::collectionView_numberOfItemsInSection>(
+        page, "collectionView:numberOfItemsInSection:");
+    objc::addMethod<&NFUIVideoDisplayPage::collectionView_cellForItemAtIndexPath>(
+        page, "collectionView:cellForItemAtIndexPath:");
     objc::addMethod<&NFUIVideoDisplayPage::collectionView_willDisplayCell_forItemAtIndexPath>(
         page, "collectionView:willDisplayCell:forItemAtIndexPath:");
     objc::addMethod<&NFUIVideoDisplayPage::videoId>(page, "videoId");
     objc::addMethod<&NFUIVideoDisplayPage::viewModel>(page, "viewModel");
+
+    Class list = named("NFUICollectionView", objc::registerClass<LegacyCollectionView>(
+                                                 "NFUICollectionView", objc::classOf<UICollectionView>()));
+    objc::addMethod<&CDSCollectionView::dequeueCell>(list, "dequeueReusableCellWithReuseIdentifier:forIndexPath:");
+    objc::addMethod<&CDSCollectionView::shownCellForItem>(list, "cellForItemAtIndexPath:");
+    objc::addMethod<&CDSCollectionView::shownCellsArray>(list, "visibleCells");
+    objc::addMethod<&CDSCollectionView::indexPathOfShownCell>(list, "indexPathForCell:");
+    objc::addMethod<&CDSCollectionView::reloadShownItems>(list, "reloadData");
+
+    Class model = named("NFUIDisplayPageSummaryModel",
+                        objc::registerClass<SummaryCellModel>("NFUIDisplayPageSummaryModel", root));
+    objc::addMethod<&SummaryCellModel::titleText>(model, "titleText");
+    objc::addMethod<&SummaryCellModel::releaseYear>(model, "releaseYear");
+    objc::addMethod<&SummaryCellModel::numSeasons>(model, "numSeasons");
+    objc::addMethod<&SummaryCellModel::cast>(model, "cast");
+
+    Class viewModel = named("NFUIVideoDisplayPageViewModel", objc::registerClass<VideoDisplayPageViewModel>(
+                                                                 "NFUIVideoDisplayPageViewModel", root));
+    objc::addMethod<&VideoDisplayPageViewModel::dataLoaded>(viewModel, "dataLoaded");
+    objc::addMethod<&VideoDisplayPageViewModel::showsLoaded>(viewModel, "showsLoaded");
+    objc::addMethod<&VideoDisplayPageViewModel::volatileEntity>(viewModel, "volatileEntity");
+    objc::addMethod<&VideoDisplayPageViewModel::detailsEntity>(viewModel, "detailsEntity");
+    Class volatileEntity =
+        named("NFVolatileVideoEntity", objc::registerClass<VolatileVideoEntity>("NFVolatileVideoEntity", root));
+    objc::addMethod<&VolatileVideoEntity::seasonNumbers>(volatileEntity, "seasonNumbers");
+    Class details =
+        named("NFVideoDetailsEntity", objc::registerClass<LegacyDetailsEntity>("NFVideoDetailsEntity", root));
+    objc::addMethod<&DetailsEntity::title>(details, "title");
+    objc::addMethod<&DetailsEntity::releaseYear>(details, "releaseYear");
+    objc::addMethod<&DetailsEntity::runtime>(details, "runtime");
+    objc::addMethod<&DetailsEntity::actors>(details, "actors");
+    objc::addMethod<&DetailsEntity::writers>(details, "writers");
+    objc::addMethod<&DetailsEntity::directors>(details, "directors");
+    objc::addMethod<&DetailsEntity::creators>(details, "creators");
+
+    named("NFUIStackView", objc::registerClass<SupplementalMessageStack>("NFUIStackView", view));
+    named("NFUIDisplayPageListCell",
+          objc::registerClass<LegacyListCell>("NFUIDisplayPageListCell", objc::classOf<UICollectionViewCell>()));
   }
+  auto addSummaryCellMembers = [](Class cell) {
+    objc::addMethod<&LegacySummaryCell::awakeFromNib>(cell, "awakeFromNib");
+    objc::addMethod<&LegacySummaryCell::model>(cell, "model");
+    objc::addMethod<&LegacySummaryCell::synopsisLabel>(cell, "synopsisLabel");
+    objc::addMethod<&LegacySummaryCell::supplementalMessageLabel>(cell, "supplementalMessageLabel");
+  };
   if (features.summaryArtCell) {
     Class cell = named("DisplayPageSummaryArtCell", objc::registerClass<DisplayPageSummaryArtCell>(
                                                         "DisplayPageSummaryArtCell", objc::classOf<UICollectionViewCell>()));
-    objc::addMethod<&DisplayPageSummaryArtCell::awakeFromNib>(cell, "awakeFromNib");
+    addSummaryCellMembers(cell);
     objc::addMethod<&DisplayPageSummaryArtCell::calculatedSize>(cell, "calculatedSize:");
+    objc::addMethod<&DisplayPageSummaryArtCell::ratingContainer>(cell, "ratingContainer");
+    objc::addMethod<&DisplayPageSummaryArtCell::releaseYearLabel>(cell, "releaseYearLabel");
     addFunction(cell, "dealloc", &deallocThroughSuperclass<DisplayPageSummaryArtCell>);
   }
   if (features.aboveTheFoldSummaryCell) {
     Class cell = named("NFUIDisplayPageAboveTheFoldSummaryCell",
                        objc::registerClass<NFUIDisplayPageAboveTheFoldSummaryCell>(
                            "NFUIDisplayPageAboveTheFoldSummaryCell", objc::classOf<UICollectionViewCell>()));
-    objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::awakeFromNib>(cell, "awakeFromNib");
+    addSummaryCellMembers(cell);
+    objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::evidenceStarringLabel>(cell, "evidenceStarringLabel");
+    // Outlets the interface file of this version has.
+    using L = HostFeatures::AboveTheFold;
+    if (features.aboveTheFoldLayout == L::InlineMerch || features.aboveTheFoldLayout == L::MessageStack) {
+      objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::inlineMerchView>(cell, "inlineMerchView");
+      objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::merchPlayTop>(cell, "merchPlayTop");
+    }
+    if (features.aboveTheFoldLayout == L::MessageStack)
+      objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::supplementalMessageStackView>(
+          cell, "supplementalMessageStackView");
     addFunction(cell, "dealloc", &deallocThroughSuperclass<NFUIDisplayPageAboveTheFoldSummaryCell>);
   }
 
