@@ -40,6 +40,26 @@ void registerCellAndView(std::vector<std::string>& names, const char* viewName, 
   names.push_back(cell);
 }
 
+// What a list view answers through the run time (both pages' lists).
+void addListMembers(Class list) {
+  objc::addMethod<&CDSCollectionView::dequeueCell>(list, "dequeueReusableCellWithReuseIdentifier:forIndexPath:");
+  objc::addMethod<&CDSCollectionView::shownCellForItem>(list, "cellForItemAtIndexPath:");
+  objc::addMethod<&CDSCollectionView::shownCellsArray>(list, "visibleCells");
+  objc::addMethod<&CDSCollectionView::indexPathOfShownCell>(list, "indexPathForCell:");
+  objc::addMethod<&CDSCollectionView::reloadShownItems>(list, "reloadData");
+}
+
+// The details a title's page keeps (both pages' details entities).
+void addDetailsMembers(Class entity) {
+  objc::addMethod<&DetailsEntity::title>(entity, "title");
+  objc::addMethod<&DetailsEntity::releaseYear>(entity, "releaseYear");
+  objc::addMethod<&DetailsEntity::runtime>(entity, "runtime");
+  objc::addMethod<&DetailsEntity::actors>(entity, "actors");
+  objc::addMethod<&DetailsEntity::writers>(entity, "writers");
+  objc::addMethod<&DetailsEntity::directors>(entity, "directors");
+  objc::addMethod<&DetailsEntity::creators>(entity, "creators");
+}
+
 }  // namespace
 
 const HostFeatures& runningHostFeatures() {
@@ -104,11 +124,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
     Class collection = named("NetflixCollectionView.CDSCollectionView",
                              objc::registerClass<CDSCollectionView>("NetflixCollectionView.CDSCollectionView",
                                                                     objc::classOf<UICollectionView>()));
-    objc::addMethod<&CDSCollectionView::dequeueCell>(collection, "dequeueReusableCellWithReuseIdentifier:forIndexPath:");
-    objc::addMethod<&CDSCollectionView::shownCellForItem>(collection, "cellForItemAtIndexPath:");
-    objc::addMethod<&CDSCollectionView::shownCellsArray>(collection, "visibleCells");
-    objc::addMethod<&CDSCollectionView::indexPathOfShownCell>(collection, "indexPathForCell:");
-    objc::addMethod<&CDSCollectionView::reloadShownItems>(collection, "reloadData");
+    addListMembers(collection);
 
     Class dataSource = named("NetflixCollectionView.CDSCollectionViewDiffableDataSource",
                              objc::registerClass<CDSCollectionViewDiffableDataSource>(
@@ -142,13 +158,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
     objc::addMethod<&ActionSheetController::loadView>(sheet, "loadView");
 
     Class entity = named("Argo.DetailsEntity", objc::registerClass<DetailsEntity>("Argo.DetailsEntity", root));
-    objc::addMethod<&DetailsEntity::title>(entity, "title");
-    objc::addMethod<&DetailsEntity::releaseYear>(entity, "releaseYear");
-    objc::addMethod<&DetailsEntity::runtime>(entity, "runtime");
-    objc::addMethod<&DetailsEntity::actors>(entity, "actors");
-    objc::addMethod<&DetailsEntity::writers>(entity, "writers");
-    objc::addMethod<&DetailsEntity::directors>(entity, "directors");
-    objc::addMethod<&DetailsEntity::creators>(entity, "creators");
+    addDetailsMembers(entity);
     objc::addMethod<&DetailsEntity::videoId>(entity, "videoId");
   }
 
@@ -170,11 +180,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
 
     Class list = named("NFUICollectionView", objc::registerClass<LegacyCollectionView>(
                                                  "NFUICollectionView", objc::classOf<UICollectionView>()));
-    objc::addMethod<&CDSCollectionView::dequeueCell>(list, "dequeueReusableCellWithReuseIdentifier:forIndexPath:");
-    objc::addMethod<&CDSCollectionView::shownCellForItem>(list, "cellForItemAtIndexPath:");
-    objc::addMethod<&CDSCollectionView::shownCellsArray>(list, "visibleCells");
-    objc::addMethod<&CDSCollectionView::indexPathOfShownCell>(list, "indexPathForCell:");
-    objc::addMethod<&CDSCollectionView::reloadShownItems>(list, "reloadData");
+    addListMembers(list);
 
     Class model = named("NFUIDisplayPageSummaryModel",
                         objc::registerClass<SummaryCellModel>("NFUIDisplayPageSummaryModel", root));
@@ -194,13 +200,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
     objc::addMethod<&VolatileVideoEntity::seasonNumbers>(volatileEntity, "seasonNumbers");
     Class details =
         named("NFVideoDetailsEntity", objc::registerClass<LegacyDetailsEntity>("NFVideoDetailsEntity", root));
-    objc::addMethod<&DetailsEntity::title>(details, "title");
-    objc::addMethod<&DetailsEntity::releaseYear>(details, "releaseYear");
-    objc::addMethod<&DetailsEntity::runtime>(details, "runtime");
-    objc::addMethod<&DetailsEntity::actors>(details, "actors");
-    objc::addMethod<&DetailsEntity::writers>(details, "writers");
-    objc::addMethod<&DetailsEntity::directors>(details, "directors");
-    objc::addMethod<&DetailsEntity::creators>(details, "creators");
+    addDetailsMembers(details);
 
     named("NFUIStackView", objc::registerClass<SupplementalMessageStack>("NFUIStackView", view));
     named("NFUIDisplayPageListCell",

@@ -82,24 +82,19 @@ void CDSCollectionView::showVisibleItems() {
     bottom = offset_ + bounds().size.height;
   }
 
-  for (auto it = shown_.begin(); it != shown_.end();) {
-    if (it->first < numberOfItems() && visible(it->first) && source) {
-      ++it;
-      continue;
-    }
-    Ref<UICollectionViewCell> cell = it->second;
-    it = shown_.erase(it);
-    cell->removeFromSuperview();
-    if (NSString* identifier = cell->reuseIdentifier()) waiting_[std::u16string(chars(identifier))].push_back(cell);
-  }
+  putAwayCellsOutside([&](NSInteger i) { return i < numberOfItems() && visible(i) && source; });
   if (!source) return;
   // Measuring a new cell moves the items below it: go on until every
   // visible item is shown.
   for (NSInteger i = 0; i < numberOfItems(); ++i)
     if (visible(i) && !shown_.count(i)) showItem(i, source);
+  putAwayCellsOutside(visible);
+  for (const auto& [item, cell] : shown_) cell->setFrame(frameForItem(item));
+}
+
+void CDSCollectionView::putAwayCellsOutside(const std::function<bool(NSInteger)>& keep) {
   for (auto it = shown_.begin(); it != shown_.end();) {
-    if (visible(it->first)) {
-      it->second->setFrame(frameForItem(it->first));
+    if (keep(it->first)) {
       ++it;
       continue;
     }

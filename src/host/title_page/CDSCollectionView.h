@@ -19,6 +19,7 @@
 // offset. Ownership: the data source is held weakly (the toolkit's rule);
 // shown and waiting cells strongly. Main thread only.
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -74,6 +75,8 @@ class CDSCollectionView : public UICollectionView {
  private:
   void showVisibleItems();
   void showItem(NSInteger item, id source);
+  // Shown cells whose item keep() refuses go off screen to wait for reuse.
+  void putAwayCellsOutside(const std::function<bool(NSInteger)>& keep);
 
  protected:
   // A new cell for identifier when none waits: the toolkit's dequeue.
