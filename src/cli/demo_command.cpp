@@ -404,9 +404,11 @@ int runDemo(const DemoOptions& o) {
       auto j = modelJson(m.get());
       for (const char* key : {"title", "releaseYear", "runtime", "numSeasons", "isMovie", "actors", "directors", "writers", "creators"})
         if (!j[key].is_null()) std::cout << fmt::format("  {:<12} {}\n", key, j[key].dump());
+    } else if (older) {
+      std::cout << "  (the older page keeps none: each showing of its summary cell gathers them anew)\n";
     }
     std::cout << "\nRequests:\n";
-    if (requests.empty()) std::cout << "  none (the rating came from the cache)\n";
+    if (requests.empty()) std::cout << (opening.elapsedMs >= 0 ? "  none (the rating came from the cache)\n" : "  none\n");
     for (const auto& r : requests)
       std::cout << fmt::format("  {:>5} ms  {} {} -> {}\n", r["ms"].get<long>(), r["method"].get<std::string>(),
                                r["url"].get<std::string>(), r["status"].get<long>());
@@ -414,6 +416,8 @@ int runDemo(const DemoOptions& o) {
       std::cout << fmt::format("\nPage open to scores shown: {:.0f} ms{}\n", opening.elapsedMs, o.reopen ? " (reopened)" : "");
     else if (older && strip && !strip->ratingDataTask())
       std::cout << "\nThe strip stays blank: the facts on this page are not enough for a lookup.\n";
+    else if (strip && !strip->ratingDataTask())
+      std::cout << "\nThe strip stays blank: no lookup was started.\n";
     else
       std::cout << "\nThe strip did not settle within 10 seconds.\n";
     std::cout << "\nLayout warnings:" << (warnings.empty() ? " none" : "") << "\n";
