@@ -18,6 +18,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/defaults_file.h"
 #include "cli/report.h"
 #include "cli/service_setup.h"
 #include "cli/strip_report.h"
@@ -45,7 +46,9 @@ struct DemoOptions {
   std::string hostCatalog;
   bool reopen = false;
   std::optional<long> networkStatus;
-  std::string criticPercentage = "on", criticMeter = "on", audiencePercentage = "on", audienceMeter = "on";
+  // Written to the defaults only when given: otherwise the stored (or default) choice stands.
+  std::optional<std::string> criticPercentage, criticMeter, audiencePercentage, audienceMeter;
+  std::string defaultsFile;
   bool json = false;
   bool sweep = false;
   std::string sweepSeries = "Breaking Bad";
@@ -209,10 +212,13 @@ std::optional<long> chooseVideo(const host::Catalog& catalog, const DemoOptions&
 
 void storePreferences(const DemoOptions& o) {
   NSUserDefaults* defaults = NSUserDefaults::standardUserDefaults();
-  defaults->setBool_forKey(o.criticPercentage == "on", "CXCriticRatingPercentageEnabled"_ns);
-  defaults->setBool_forKey(o.criticMeter == "on", "CXCriticRatingMeterEnabled"_ns);
-  defaults->setBool_forKey(o.audiencePercentage == "on", "CXAudienceRatingPercentageEnabled"_ns);
-  defaults->setBool_forKey(o.audienceMeter == "on", "CXAudienceRatingMeterEnabled"_ns);
+  auto store = [&](const std::optional<std::string>& value, const char* key) {
+    if (value) defaults->setBool_forKey(*value == "on", NSString::stringWithUTF8String(key));
+  };
+  store(o.criticPercentage, "CXCriticRatingPercentageEnabled");
+  store(o.criticMeter, "CXCriticRatingMeterEnabled");
+  store(o.audiencePercentage, "CXAudienceRatingPercentageEnabled");
+  store(o.audienceMeter, "CXAudienceRatingMeterEnabled");
 }
 
 // The older page shows title and facts in its summary cell, not in cells of their own.
@@ -308,11 +314,9 @@ int runDemo(const DemoOptions& o) {
     std::cerr << "scorelens demo: " << error << "\n";
     return 3;
   }
-  // Preferences live in a scratch defaults file, never the user's.
-  std::filesystem::path scratch = std::filesystem::temp_directory_path() /
-                                  fmt::format("scorelens-demo-{}", static_cast<long>(::getpid()));
-  std::filesystem::create_directories(scratch);
-  std::string defaultsPath = (scratch / "defaults.json").string();
+  // Preferences live in --defaults when given, else in a scratch file, never the user's.
+  DefaultsFile defaults(o.defaultsFile, "demo");
+  const std::string& defaultsPath = defaults.path();
   NSUserDefaults::setStandardUserDefaultsPath(defaultsPath);
 
   auto device = host::parseDevice(o.device);
@@ -424,7 +428,6 @@ int runDemo(const DemoOptions& o) {
     for (const auto& w : warnings) std::cout << "  " << w.get<std::string>() << "\n";
   }
   (void)since;
-  std::filesystem::remove_all(scratch);
   return 0;
 }
 
@@ -474,11 +477,14 @@ int runSweep(const DemoOptions& o) {
   for (const char* version : kSweepVersions)
     for (const char* device : {"iphone", "ipad"})
       for (const std::string& title : {o.title.empty() ? std::string(kDefaultTitle) : o.title, o.sweepSeries}) {
-        std::vector<std::string> args = {"scorelens", "demo", "--json", "--host-version", version, "--device", device,
-                                         "--title", title,
-                                         "--critic-percentage", o.criticPercentage, "--critic-meter", o.criticMeter,
-                                         "--audience-percentage", o.audiencePercentage, "--audience-meter",
-                                         o.audienceMeter};
+        std::vector<std::string> args = {"scorelens", "demo",   "--json", "--host-version", version,
+                                         "--device",  device, "--title", title};
+        for (const auto& [flag, value] : {std::pair{"--critic-percentage", &o.criticPercentage},
+                                          std::pair{"--critic-meter", &o.criticMeter},
+                                          std::pair{"--audience-percentage", &o.audiencePercentage},
+                                          std::pair{"--audience-meter", &o.audienceMeter}})
+          if (*value) args.insert(args.end(), {flag, **value});
+        if (!o.defaultsFile.empty()) args.insert(args.end(), {"--defaults", o.defaultsFile});
         if (!o.hostCatalog.empty()) args.insert(args.end(), {"--host-catalog", o.hostCatalog});
         args.insert(args.end(), env->childArguments().begin(), env->childArguments().end());
         runs.push_back(std::move(args));
@@ -542,6 +548,7 @@ void addDemoCommand(CLI::App& app, Runner& run) {
   cmd->add_option("--critic-meter", o->criticMeter)->check(onOff);
   cmd->add_option("--audience-percentage", o->audiencePercentage)->check(onOff);
   cmd->add_option("--audience-meter", o->audienceMeter)->check(onOff);
+  cmd->add_option("--defaults", o->defaultsFile, "The preference file a device would keep (default: a scratch file)");
   cmd->add_flag("--json", o->json, "Print one JSON object (with --sweep, one array)");
   cmd->add_flag("--sweep", o->sweep,
                 "Open a film (--title) and a series at each gate boundary's host versions on both devices");
