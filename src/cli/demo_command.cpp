@@ -408,9 +408,11 @@ int runDemo(const DemoOptions& o) {
       auto j = modelJson(m.get());
       for (const char* key : {"title", "releaseYear", "runtime", "numSeasons", "isMovie", "actors", "directors", "writers", "creators"})
         if (!j[key].is_null()) std::cout << fmt::format("  {:<12} {}\n", key, j[key].dump());
+    } else if (older) {
+      std::cout << "  (the older page keeps none: each showing of its summary cell gathers them anew)\n";
     }
     std::cout << "\nRequests:\n";
-    if (requests.empty()) std::cout << "  none (the rating came from the cache)\n";
+    if (requests.empty()) std::cout << (opening.elapsedMs >= 0 ? "  none (the rating came from the cache)\n" : "  none\n");
     for (const auto& r : requests)
       std::cout << fmt::format("  {:>5} ms  {} {} -> {}\n", r["ms"].get<long>(), r["method"].get<std::string>(),
                                r["url"].get<std::string>(), r["status"].get<long>());
@@ -418,6 +420,8 @@ int runDemo(const DemoOptions& o) {
       std::cout << fmt::format("\nPage open to scores shown: {:.0f} ms{}\n", opening.elapsedMs, o.reopen ? " (reopened)" : "");
     else if (older && strip && !strip->ratingDataTask())
       std::cout << "\nThe strip stays blank: the facts on this page are not enough for a lookup.\n";
+    else if (strip && !strip->ratingDataTask())
+      std::cout << "\nThe strip stays blank: no lookup was started.\n";
     else
       std::cout << "\nThe strip did not settle within 10 seconds.\n";
     std::cout << "\nLayout warnings:" << (warnings.empty() ? " none" : "") << "\n";
@@ -473,16 +477,14 @@ int runSweep(const DemoOptions& o) {
   for (const char* version : kSweepVersions)
     for (const char* device : {"iphone", "ipad"})
       for (const std::string& title : {o.title.empty() ? std::string(kDefaultTitle) : o.title, o.sweepSeries}) {
-        std::vector<std::string> args = {"scorelens", "demo", "--json", "--host-version", version, "--device", device,
-                                         "--title", title};
-        auto pass = [&args](const char* flag, const std::optional<std::string>& value) {
-          if (value) args.insert(args.end(), {flag, *value});
-        };
-        pass("--critic-percentage", o.criticPercentage);
-        pass("--critic-meter", o.criticMeter);
-        pass("--audience-percentage", o.audiencePercentage);
-        pass("--audience-meter", o.audienceMeter);
-        if (!o.defaultsFile.empty()) pass("--defaults", o.defaultsFile);
+        std::vector<std::string> args = {"scorelens", "demo",   "--json", "--host-version", version,
+                                         "--device",  device, "--title", title};
+        for (const auto& [flag, value] : {std::pair{"--critic-percentage", &o.criticPercentage},
+                                          std::pair{"--critic-meter", &o.criticMeter},
+                                          std::pair{"--audience-percentage", &o.audiencePercentage},
+                                          std::pair{"--audience-meter", &o.audienceMeter}})
+          if (*value) args.insert(args.end(), {flag, **value});
+        if (!o.defaultsFile.empty()) args.insert(args.end(), {"--defaults", o.defaultsFile});
         if (!o.hostCatalog.empty()) args.insert(args.end(), {"--host-catalog", o.hostCatalog});
         args.insert(args.end(), env->childArguments().begin(), env->childArguments().end());
         runs.push_back(std::move(args));
