@@ -37,8 +37,8 @@ const std::string kFacts =
     R"({"title": "Amélie", "movie": true, "year": 2001, "directors": ["Jean-Pierre Jeunet"]})" "\n";
 
 TEST(CliBatch, AnswersEveryLineInOrderAndBadLinesOnTheirOwn) {
-  for (const std::string& concurrency : {"1", "16"}) {
-    CommandRun run = runScorelens("lookup --batch " + writeFile(kFacts) + " --concurrency " + concurrency);
+  for (const char* concurrency : {"1", "16"}) {
+    CommandRun run = runScorelens("lookup --batch " + writeFile(kFacts) + " --concurrency " + std::string(concurrency));
     EXPECT_EQ(run.status, 4) << "some lines were not facts";
     auto lines = resultLines(run.out);
     ASSERT_EQ(lines.size(), 7u) << run.out;
