@@ -21,6 +21,9 @@ struct Comparison {
   Target target;
   double bound;
   std::string bounds;  // what bounds the figure, printed when the target is missed
+  // Wall-clock time (transfers, child processes); otherwise CPU time, which a
+  // machine shared with other work disturbs less.
+  bool wallClock = false;
 };
 
 // Registers a row of the closing table; call at static initialisation.

@@ -62,7 +62,7 @@ int measureCells(bool withModule, int rounds) {
     return 1;
   }
   app->runOnce();
-  Ref<CDSCollectionView> collection = page.value().collectionView();
+  auto collection = page.value().collectionView();
   StrongId dataSource(page.value().dataSource());
   const NSInteger items = collection->numberOfItems();
   long long cells = 0;

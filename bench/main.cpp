@@ -29,7 +29,8 @@ std::string& self() {
 }
 
 struct Measured {
-  double nanos = 0;          // real time per iteration
+  double wallNanos = 0;  // per iteration
+  double cpuNanos = 0;
   double bytesPerSecond = 0;
 };
 
@@ -40,9 +41,10 @@ class TableReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       if (run.error_occurred || run.iterations == 0) continue;
       Measured m;
-      m.nanos = run.real_accumulated_time / static_cast<double>(run.iterations) * 1e9;
+      m.wallNanos = run.real_accumulated_time / static_cast<double>(run.iterations) * 1e9;
+      m.cpuNanos = run.cpu_accumulated_time / static_cast<double>(run.iterations) * 1e9;
       if (auto it = run.counters.find("bytes_per_second"); it != run.counters.end()) m.bytesPerSecond = it->second;
-      measured_[run.benchmark_name()] = m;
+      measured_[run.run_name.function_name] = m;  // without "/iterations:10" and the like
     }
   }
 
@@ -62,8 +64,12 @@ class TableReporter : public benchmark::ConsoleReporter {
       std::printf("%-34s (not run)\n", c.name.c_str());
       return;
     }
-    const Measured f = figure->second;
-    const Measured r = c.reference.empty() ? Measured{} : reference->second;
+    const Measured fm = figure->second;
+    const Measured rm = c.reference.empty() ? Measured{} : reference->second;
+    struct {
+      double nanos, bytesPerSecond;
+    } f{c.wallClock ? fm.wallNanos : fm.cpuNanos, fm.bytesPerSecond},
+        r{c.wallClock ? rm.wallNanos : rm.cpuNanos, rm.bytesPerSecond};
     std::string shown, ref, ratio, target;
     bool met = false;
     switch (c.target) {

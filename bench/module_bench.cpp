@@ -31,9 +31,9 @@ BENCHMARK(TitlePageCell_HostOnly)->UseManualTime()->Iterations(5)->Unit(benchmar
 
 const bool registered = bench::addComparison({"module load (12 initialisers)", "Module_Load", "",
                                               bench::Comparison::Target::MicrosAtMost, 1000.0,
-                                              "bounded by dlopen and the class and method tables the hooks edit"}) &&
+                                              "bounded by dlopen and the class and method tables the hooks edit", true}) &&
                         bench::addComparison({"title page cell, main thread", "TitlePageCell_WithModule",
                                               "TitlePageCell_HostOnly", bench::Comparison::Target::ExtraMicrosAtMost,
-                                              50.0, "bounded by the strip's layout on the cells that carry it"});
+                                              50.0, "bounded by the strip's layout on the cells that carry it", true});
 
 }  // namespace
