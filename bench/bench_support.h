@@ -24,6 +24,8 @@ struct Comparison {
   // Wall-clock time (transfers, child processes); otherwise CPU time, which a
   // machine shared with other work disturbs less.
   bool wallClock = false;
+  // Items per iteration (lookups in a sample), so the table shows one item.
+  double perIteration = 1;
 };
 
 // Registers a row of the closing table; call at static initialisation.

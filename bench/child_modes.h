@@ -4,11 +4,12 @@
 
 namespace bench {
 
-// "--child=load": boots the host without the module, then prints the time in
-// nanoseconds that loading the module (its twelve initialisers) takes.
+// "--child=load": boots the host without the module, then prints the main
+// thread's CPU time in nanoseconds that loading the module (its twelve
+// initialisers) takes.
 // "--child=cells with|without ROUNDS": boots the host with or without the
-// module, opens a title page offline, and prints the mean nanoseconds the
-// data source spends handing out one cell.
+// module, opens a title page offline, and prints the mean main-thread CPU
+// nanoseconds the data source spends handing out one cell.
 int runChildMode(int argc, char** argv);
 
 }  // namespace bench

@@ -55,7 +55,9 @@ class TableReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  static std::string micros(double nanos) { return fmt::format("{:.2f} µs", nanos / 1000); }
+  static std::string micros(double nanos) {
+    return nanos >= 1e6 ? fmt::format("{:.2f} ms", nanos / 1e6) : fmt::format("{:.2f} µs", nanos / 1000);
+  }
 
   void printRow(const Comparison& c) {
     auto figure = measured_.find(c.figure);
@@ -68,8 +70,8 @@ class TableReporter : public benchmark::ConsoleReporter {
     const Measured rm = c.reference.empty() ? Measured{} : reference->second;
     struct {
       double nanos, bytesPerSecond;
-    } f{c.wallClock ? fm.wallNanos : fm.cpuNanos, fm.bytesPerSecond},
-        r{c.wallClock ? rm.wallNanos : rm.cpuNanos, rm.bytesPerSecond};
+    } f{(c.wallClock ? fm.wallNanos : fm.cpuNanos) / c.perIteration, fm.bytesPerSecond},
+        r{(c.wallClock ? rm.wallNanos : rm.cpuNanos) / c.perIteration, rm.bytesPerSecond};
     std::string shown, ref, ratio, target;
     bool met = false;
     switch (c.target) {

@@ -186,6 +186,7 @@ BENCHMARK(Lookup_Curl)->Unit(benchmark::kMillisecond)->UseManualTime()->Iteratio
 
 const bool registered = bench::addComparison(
     {"one lookup, loopback", "Lookup_ThroughModule", "Lookup_Curl", bench::Comparison::Target::RatioAtMost, 1.15,
-     "bounded by the hops between the transport thread, the session's queue and the main thread", true});
+     "bounded by the hops between the transport thread, the session's queue and the main thread", true,
+     kLookupsPerSample});
 
 }  // namespace
