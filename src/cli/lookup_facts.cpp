@@ -58,7 +58,7 @@ std::optional<LookupFacts> factsFromJson(const std::string& line, std::string* e
   }
   LookupFacts facts;
   for (const auto& [key, value] : j.items()) {
-    if (key == "title" && value.is_string() && !value.get<std::string>().empty()) {
+    if (key == "title" && value.is_string()) {  // an empty one is reported below
       facts.title = value.get<std::string>();
     } else if ((key == "movie" || key == "series") && value.is_boolean()) {
       (key == "movie" ? facts.movie : facts.series) = value.get<bool>();

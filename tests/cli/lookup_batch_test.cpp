@@ -67,6 +67,53 @@ TEST(CliBatch, ReadsStandardInputAndMatchesTheSingleLookup) {
   EXPECT_EQ(lines[0], single);
 }
 
+TEST(CliBatch, SaysWhatIsWrongWithEachLine) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {R"([{"title": "Heat", "movie": true}])", "not a JSON object"},
+      {R"({"movie": true})", "\"title\" is missing"},
+      {R"({"title": "", "movie": true})", "\"title\" is missing"},
+      {R"({"title": 7, "movie": true})", "\"title\" has the wrong type"},
+      {R"({"title": "Heat"})", "exactly one of"},
+      {R"({"title": "Heat", "movie": false})", "exactly one of"},
+      {R"({"title": "Dark", "series": true, "seasons": 0})", "\"seasons\" must be a whole number of at least 1"},
+      {R"({"title": "Heat", "movie": true, "runtime": -1})", "\"runtime\" must be a whole number of at least 0"},
+      {R"({"title": "Heat", "movie": true, "year": 1995.5})", "\"year\" must be a whole number"},
+      {R"({"title": "Heat", "movie": true, "year": 18446744073709551615})", "\"year\" must be a whole number"},
+      {R"({"title": "Heat", "movie": true, "actors": "Al Pacino"})", "\"actors\" must be a list of names"},
+      {R"({"title": "Heat", "movie": true, "writers": [1]})", "\"writers\" must be a list of names"},
+      {"{\"title\": \"\xff\", \"movie\": true}", "not JSON"},
+      {"", "not JSON"},
+  };
+  std::string text;
+  for (const auto& [line, _] : cases) text += line + "\n";
+  CommandRun run = runScorelens("lookup --batch " + writeFile(text));
+  EXPECT_EQ(run.status, 4);
+  auto lines = resultLines(run.out);
+  ASSERT_EQ(lines.size(), cases.size()) << run.out;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    ASSERT_TRUE(lines[i].contains("error")) << cases[i].first << " gave " << lines[i];
+    EXPECT_NE(lines[i]["error"].get<std::string>().find(cases[i].second), std::string::npos)
+        << cases[i].first << " gave " << lines[i];
+  }
+}
+
+TEST(CliBatch, TokensThatCannotBeFetchedFailEveryLookupOnce) {
+  // Routed to a closed loopback port: the home page fails once and every
+  // line is answered as failed, in order, without a fetch per line.
+  std::string text;
+  for (int i = 0; i < 40; ++i) text += R"({"title": "Heat", "movie": true})" "\n";
+  CommandRun run = runScorelens("lookup --batch " + writeFile(text) + " --cacert " + SCORELENS_ANY_PEM +
+                                " --connect-to www.rottentomatoes.com:443:127.0.0.1:9");
+  EXPECT_EQ(run.status, 3);
+  auto lines = resultLines(run.out);
+  ASSERT_EQ(lines.size(), 40u);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    EXPECT_EQ(lines[i]["line"], i + 1);
+    EXPECT_EQ(lines[i]["outcome"], "failed");
+    EXPECT_NE(lines[i]["reason"].get<std::string>().find("search tokens"), std::string::npos) << lines[i];
+  }
+}
+
 TEST(CliBatch, RefusesSingleLookupFactsBesideABatch) {
   EXPECT_EQ(runScorelens("lookup --batch - --title Heat").status, 2);
   EXPECT_EQ(runScorelens("lookup --batch - --movie").status, 2);
