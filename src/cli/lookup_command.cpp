@@ -136,13 +136,13 @@ void addLookupCommand(CLI::App& app, Runner& run) {
   addServiceOptions(cmd, o->services, false);
   auto* batch = addBatchOptions(cmd, o->batch);
   batch->excludes(title);
-  cmd->callback([&run, o, batch, kind] {
+  cmd->callback([&run, o, batch, title, kind] {
     if (batch->count()) {
       if (kind->count_all() > 0) throw CLI::ValidationError("--batch", "each line gives its own kind");
       run = [o] { return runBatchLookup(o->batch, o->noCertify, o->services); };
       return;
     }
-    if (o->title.empty()) throw CLI::RequiredError("--title");
+    if (title->count() == 0) throw CLI::RequiredError("--title");
     if (kind->count_all() == 0) throw CLI::RequiredError("--movie or --series");
     run = [o] { return runLookup(*o); };
   });
