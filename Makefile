@@ -16,7 +16,9 @@ $(BUILD)/build.ninja: | setup
 build: setup $(BUILD)/build.ninja
 	cmake --build --preset $(PRESET) -j $(JOBS)
 
-demo: build
+# The demo needs the command, the module and its resources, not the tests.
+demo: setup $(BUILD)/build.ninja
+	cmake --build --preset $(PRESET) -j $(JOBS) --target scorelens
 	$(BUILD)/src/cli/scorelens demo
 
 test: build
@@ -28,7 +30,8 @@ test-asan:
 test-tsan:
 	$(MAKE) test PRESET=tsan
 
-bench: build
+bench: setup $(BUILD)/build.ninja
+	cmake --build --preset $(PRESET) -j $(JOBS) --target scorelens_bench
 	$(BUILD)/bench/scorelens_bench
 
 clean:

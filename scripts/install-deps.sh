@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libicu-dev libcurl4-openssl-dev libssl-dev zlib1g-dev libbrotli-dev
-  nlohmann-json3-dev libcpp-httplib-dev libcli11-dev libfmt-dev
+  nlohmann-json3-dev libsimdjson-dev libcpp-httplib-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
 

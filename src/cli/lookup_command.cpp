@@ -8,6 +8,8 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/lookup_batch.h"
+#include "cli/lookup_facts.h"
 #include "cli/report.h"
 #include "cli/service_setup.h"
 #include "platform/dispatch/dispatch.h"
@@ -16,40 +18,12 @@
 namespace cli {
 namespace {
 
-struct LookupOptions {
-  std::string title;
-  bool movie = false;
-  bool series = false;
-  std::optional<long> year;
-  std::optional<long> runtimeSeconds;
-  std::optional<long> seasons;
-  std::vector<std::string> actors, writers, directors, creators;
+struct LookupOptions : LookupFacts {
   bool noCertify = false;
   bool json = false;
   ServiceOptions services;
+  BatchOptions batch;
 };
-
-Ref<NSArray> names(const std::vector<std::string>& list) {
-  auto out = NSMutableArray::array();
-  for (const auto& n : list)
-    if (auto s = NSString::stringWithUTF8String(n)) out->addObject(s);
-  return out->copyArray();
-}
-
-Ref<CXVideoDisplayPageModel> modelFrom(const LookupOptions& o) {
-  auto model = make<CXVideoDisplayPageModel>();
-  model->setVideoId(box(1L));
-  model->setTitle(NSString::stringWithUTF8String(o.title));
-  model->setIsMovie(o.movie);
-  if (o.year) model->setReleaseYear(box(*o.year));
-  if (o.runtimeSeconds) model->setRuntime(box(*o.runtimeSeconds));
-  if (o.seasons) model->setNumSeasons(*o.seasons);
-  if (!o.actors.empty()) model->setActors(names(o.actors));
-  if (!o.writers.empty()) model->setWriters(names(o.writers));
-  if (!o.directors.empty()) model->setDirectors(names(o.directors));
-  if (!o.creators.empty()) model->setCreators(names(o.creators));
-  return model;
-}
 
 // Waits on the main run loop for a handler that runs on the session's queue.
 template <class T>
@@ -145,11 +119,11 @@ int runLookup(const LookupOptions& o) {
 void addLookupCommand(CLI::App& app, Runner& run) {
   auto o = std::make_shared<LookupOptions>();
   auto* cmd = app.add_subcommand("lookup", "Look up one title's critic and audience scores from its facts");
-  cmd->add_option("--title", o->title, "The title as the page shows it")->required();
+  auto* title = cmd->add_option("--title", o->title, "The title as the page shows it");
   auto* kind = cmd->add_option_group("kind", "Film or series");
   kind->add_flag("--movie", o->movie, "The title is a film");
   kind->add_flag("--series", o->series, "The title is a series");
-  kind->require_option(1);
+  kind->require_option(0, 1);
   cmd->add_option("--year", o->year, "Release year");
   cmd->add_option("--runtime", o->runtimeSeconds, "Running time in seconds")->check(CLI::NonNegativeNumber);
   cmd->add_option("--seasons", o->seasons, "Number of seasons")->check(CLI::PositiveNumber);
@@ -160,7 +134,18 @@ void addLookupCommand(CLI::App& app, Runner& run) {
   cmd->add_flag("--no-certify", o->noCertify, "Do not ask the certified-status service");
   cmd->add_flag("--json", o->json, "Print one JSON object");
   addServiceOptions(cmd, o->services, false);
-  cmd->callback([&run, o] { run = [o] { return runLookup(*o); }; });
+  auto* batch = addBatchOptions(cmd, o->batch);
+  batch->excludes(title);
+  cmd->callback([&run, o, batch, title, kind] {
+    if (batch->count()) {
+      if (kind->count_all() > 0) throw CLI::ValidationError("--batch", "each line gives its own kind");
+      run = [o] { return runBatchLookup(o->batch, o->noCertify, o->services); };
+      return;
+    }
+    if (title->count() == 0) throw CLI::RequiredError("--title");
+    if (kind->count_all() == 0) throw CLI::RequiredError("--movie or --series");
+    run = [o] { return runLookup(*o); };
+  });
 }
 
 }  // namespace cli

@@ -96,6 +96,29 @@ bool isSyntheticHeader(const std::string& name) {
   return name == "REMOTE_ADDR" || name == "REMOTE_PORT" || name == "LOCAL_ADDR" || name == "LOCAL_PORT";
 }
 
+HomePageVariant homePageVariant(Fault fault) {
+  return fault == Fault::PageWithoutMarker        ? HomePageVariant::WithoutMarker
+         : fault == Fault::PageWithBrokenSettings ? HomePageVariant::WithBrokenSettings
+                                                  : HomePageVariant::Normal;
+}
+
+// Whether the body composed for a request is what is encoded: the faults
+// that damage it after encoding, or pick another home page, leave it so.
+bool encodesComposedBody(Fault fault) {
+  switch (fault) {
+    case Fault::None:
+    case Fault::ResetMidBody:
+    case Fault::TruncatedCompressedBody:
+    case Fault::CorruptCompressedBody:
+    case Fault::PageWithoutMarker:
+    case Fault::PageWithBrokenSettings:
+      return true;
+    case Fault::InvalidUtf8:
+      return false;
+  }
+  return false;
+}
+
 bool isPageFault(Fault fault) { return fault == Fault::PageWithoutMarker || fault == Fault::PageWithBrokenSettings; }
 
 }  // namespace
@@ -305,6 +328,29 @@ const std::string& ServicesServer::homePage(HomePageVariant variant) {
   return it->second;  // entries are never removed, so the reference stays valid
 }
 
+Result<std::shared_ptr<const std::string>> ServicesServer::encodedBody(const std::string& staticKey,
+                                                                       ContentCoding coding, const std::string& body) {
+  const std::pair key{staticKey, coding};
+  if (!staticKey.empty()) {
+    std::lock_guard lock(mutex_);
+    if (auto it = encodedBodies_.find(key); it != encodedBodies_.end()) {
+      return it->second;
+    }
+  }
+  // Encoded outside the lock; two first requests may both encode, and the
+  // results are the same.
+  auto encoded = encodeBody(coding, body);
+  if (!encoded) {
+    return encoded.error();
+  }
+  auto shared = std::make_shared<const std::string>(std::move(encoded).value());
+  if (staticKey.empty()) {
+    return shared;
+  }
+  std::lock_guard lock(mutex_);
+  return encodedBodies_.try_emplace(key, std::move(shared)).first->second;
+}
+
 Endpoint ServicesServer::classify(const std::string& host, const httplib::Request& request) const {
   if (host == lower(options_.ratingsHost) && request.method == "GET" && request.path == "/") {
     return Endpoint::HomePage;
@@ -357,22 +403,29 @@ void ServicesServer::handle(const httplib::Request& request, httplib::Response& 
       coding == ContentCoding::Identity) {
     coding = ContentCoding::Gzip;
   }
-  auto encoded = encodeBody(coding, body);
+  // The home page and the title pages are the same for every request: their
+  // encodings are made once. Their keys: the variant, or the path.
+  std::string staticKey;
+  if (encodesComposedBody(fault) && answer.contentType == kHtmlType && answer.status == 200) {
+    staticKey = endpoint == Endpoint::HomePage ? fmt::format("home/{}", static_cast<int>(homePageVariant(fault)))
+                                               : request.path;
+  }
+  auto encoded = encodedBody(staticKey, coding, body);
   if (!encoded) {
     response.status = 500;
     response.set_content(encoded.error().message, "text/plain");
     return;
   }
-  std::string bytes = std::move(encoded).value();
+  std::shared_ptr<const std::string> shared = std::move(encoded).value();
   // A cut always leaves at least one byte out, or the fault would not show.
-  const std::size_t cut =
-      std::min(misbehaviour.cutAfter.value_or(bytes.size() / 2), bytes.empty() ? 0 : bytes.size() - 1);
+  const std::size_t size = shared->size();
+  const std::size_t cut = std::min(misbehaviour.cutAfter.value_or(size / 2), size == 0 ? 0 : size - 1);
   if (fault == Fault::TruncatedCompressedBody) {
-    bytes.resize(cut);
+    shared = std::make_shared<const std::string>(shared->substr(0, cut));
   } else if (fault == Fault::CorruptCompressedBody) {
-    bytes = corrupted(coding, bytes);
+    shared = std::make_shared<const std::string>(corrupted(coding, *shared));
   }
-  const std::size_t cutAt = fault == Fault::ResetMidBody ? cut : bytes.size();
+  const std::size_t cutAt = fault == Fault::ResetMidBody ? cut : shared->size();
 
   response.status = answer.status;
   for (auto& [name, value] : answer.headers) {
@@ -382,14 +435,13 @@ void ServicesServer::handle(const httplib::Request& request, httplib::Response& 
   if (coding != ContentCoding::Identity) {
     response.set_header("Content-Encoding", std::string(codingName(coding)));
   }
-  if (bytes.empty()) {
+  if (shared->empty()) {
     response.set_content("", answer.contentType);
     return;
   }
   // A body with a known length from a provider: cpp-httplib sends it as it
   // is (no compression of its own), and stopping the provider early closes
   // the connection mid-body.
-  auto shared = std::make_shared<const std::string>(std::move(bytes));
   response.set_content_provider(
       shared->size(), answer.contentType,
       [shared, cutAt](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
@@ -404,9 +456,7 @@ ServicesServer::Answer ServicesServer::compose(Endpoint endpoint, const std::str
                                                const httplib::Request& request, const Misbehaviour& misbehaviour) {
   switch (endpoint) {
     case Endpoint::HomePage: {
-      const auto variant = misbehaviour.fault == Fault::PageWithoutMarker      ? HomePageVariant::WithoutMarker
-                           : misbehaviour.fault == Fault::PageWithBrokenSettings ? HomePageVariant::WithBrokenSettings
-                                                                                 : HomePageVariant::Normal;
+      const HomePageVariant variant = homePageVariant(misbehaviour.fault);
       return {200, std::string(kHtmlType), homePage(variant), {{"Cache-Control", "private, no-cache, max-age=0"}}};
     }
     case Endpoint::Search:

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "services/catalog.h"
+#include "services/compression.h"
 #include "services/home_page.h"
 #include "services/misbehaviour.h"
 #include "services/request_log.h"
@@ -96,6 +97,10 @@ class ServicesServer {
   Misbehaviour takeMisbehaviour(Endpoint endpoint);
   void wait(const Misbehaviour& misbehaviour);
   const std::string& homePage(HomePageVariant variant);
+  // The body in the coding; a non-empty key names a body that never changes,
+  // whose encoding is then made once and kept.
+  Result<std::shared_ptr<const std::string>> encodedBody(const std::string& staticKey, ContentCoding coding,
+                                                         const std::string& body);
 
   Catalog catalog_;
   ServerOptions options_;
@@ -113,6 +118,7 @@ class ServicesServer {
   std::map<Endpoint, Misbehaviour> misbehaviours_;
   std::vector<std::weak_ptr<Gate>> gates_;
   std::map<HomePageVariant, std::string> homePages_;
+  std::map<std::pair<std::string, ContentCoding>, std::shared_ptr<const std::string>> encodedBodies_;
 };
 
 }  // namespace services

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <nlohmann/json.hpp>
+#include <simdjson.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/foundation/NSValue.h"
@@ -23,125 +24,139 @@ Ref<NSError> jsonError(const std::string& debugDescription) {
                                                 NSJSONSerializationErrorCode, info->copyDictionary());
 }
 
-// nlohmann has already checked the bytes are well-formed UTF-8. fromUtf8
+// simdjson has already checked the input is well-formed UTF-8, but a \u
+// escape can still name a lone surrogate, which ICU then refuses. fromUtf8
 // drops a leading byte order mark as file decoding should, but inside a JSON
 // string U+FEFF is content and must survive.
-Ref<NSString> stringFromValidUtf8(const std::string& bytes) {
+Ref<NSString> stringFromUtf8(std::string_view bytes) {
+  // Most texts in an answer are ASCII: widen them without ICU.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return NSString::stringWithCharacters(std::u16string(bytes.begin(), bytes.end()));
   std::optional<std::u16string> chars = text::fromUtf8(bytes);
   if (!chars) return nullptr;
-  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xEF &&
-      static_cast<unsigned char>(bytes[1]) == 0xBB && static_cast<unsigned char>(bytes[2]) == 0xBF)
-    chars->insert(chars->begin(), u'\uFEFF');
+  if (bytes.starts_with("\xEF\xBB\xBF")) chars->insert(chars->begin(), u'\uFEFF');
   return NSString::stringWithCharacters(std::move(*chars));
 }
 
 // --- reading ---------------------------------------------------------------
 
-// Builds Foundation values from nlohmann's events with an explicit stack, so
-// neither parsing nor building recurses.
+// Builds Foundation values from simdjson's document. simdjson has bounded the
+// depth before this runs, so the recursion is bounded too.
 class Builder {
  public:
-  using json = nlohmann::json;
+  explicit Builder(unsigned long options) : mutableContainers_(options & NSJSONReadingMutableContainers) {}
 
-  explicit Builder(unsigned long options)
-      : mutableContainers_(options & NSJSONReadingMutableContainers),
-        fragments_(options & NSJSONReadingFragmentsAllowed) {}
-
-  StrongId result() { return std::move(root_); }
   const std::string& error() const { return error_; }
 
-  bool null() { return scalar(StrongId(NSNull::null())); }
-  bool boolean(bool v) { return scalar(NSNumber::numberWithBool(v)); }
-  bool number_integer(json::number_integer_t v) { return scalar(NSNumber::numberWithInteger(v)); }
-  bool number_unsigned(json::number_unsigned_t v) {
-    if (v <= static_cast<json::number_unsigned_t>(INT64_MAX))
-      return scalar(NSNumber::numberWithInteger(static_cast<NSInteger>(v)));
-    return scalar(NSNumber::numberWithDouble(static_cast<double>(v)));
-  }
-  bool number_float(json::number_float_t v, const std::string&) { return scalar(NSNumber::numberWithDouble(v)); }
-  bool string(std::string& v) { return scalar(stringFromValidUtf8(v)); }
-  bool binary(json::binary_t&) { return fail("Binary values are not JSON."); }
-
-  bool start_object(std::size_t) {
-    if (!open()) return false;
-    frames_.push_back(Frame{true, {}, make<NSMutableDictionary>(), nullptr});
-    return true;
-  }
-  bool key(std::string& k) {
-    frames_.back().key = stringFromValidUtf8(k);
-    return frames_.back().key || fail("Unable to convert a key to text.");
-  }
-  bool end_object() {
-    Frame f = std::move(frames_.back());
-    frames_.pop_back();
-    if (mutableContainers_) return place(StrongId(f.dictionary));
-    return place(f.dictionary->copyDictionary());
-  }
-  bool start_array(std::size_t) {
-    if (!open()) return false;
-    frames_.push_back(Frame{false, {}, nullptr, nullptr});
-    return true;
-  }
-  bool end_array() {
-    Frame f = std::move(frames_.back());
-    frames_.pop_back();
-    if (mutableContainers_) return place(make<NSMutableArray>(std::move(f.items)));
-    return place(make<NSArray>(std::move(f.items)));
-  }
-
-  bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) {
-    // nlohmann's text already names the token and what it expected, for
-    // example "...unexpected '}'; expected end of input" for trailing garbage.
-    return fail(fmt::format("Invalid JSON around byte {}: {}", position, e.what()));
+  StrongId build(simdjson::dom::element element) {
+    switch (element.type()) {
+      case simdjson::dom::element_type::NULL_VALUE: return StrongId(NSNull::null());
+      case simdjson::dom::element_type::BOOL: return NSNumber::numberWithBool(element.get_bool().value_unsafe());
+      case simdjson::dom::element_type::INT64:
+        return NSNumber::numberWithInteger(static_cast<NSInteger>(element.get_int64().value_unsafe()));
+      case simdjson::dom::element_type::UINT64:  // only values above INT64_MAX come here
+        return NSNumber::numberWithDouble(static_cast<double>(element.get_uint64().value_unsafe()));
+      case simdjson::dom::element_type::DOUBLE: return NSNumber::numberWithDouble(element.get_double().value_unsafe());
+      case simdjson::dom::element_type::STRING: {
+        Ref<NSString> s = stringFromUtf8(element.get_string().value_unsafe());
+        if (!s) fail("Unable to convert a string to text.");
+        return s;
+      }
+      case simdjson::dom::element_type::ARRAY: {
+        std::vector<StrongId> items;
+        const simdjson::dom::array array = element.get_array().value_unsafe();
+        items.reserve(array.size());
+        for (simdjson::dom::element item : array) {
+          StrongId value = build(item);
+          if (!value) return nullptr;
+          items.push_back(std::move(value));
+        }
+        if (mutableContainers_) return make<NSMutableArray>(std::move(items));
+        return make<NSArray>(std::move(items));
+      }
+      case simdjson::dom::element_type::OBJECT: {
+        auto dictionary = make<NSMutableDictionary>();
+        const simdjson::dom::object object = element.get_object().value_unsafe();
+        for (simdjson::dom::key_value_pair member : object) {
+          Ref<NSString> key = stringFromUtf8(member.key);
+          if (!key) return fail("Unable to convert a key to text.");
+          StrongId value = build(member.value);
+          if (!value) return nullptr;
+          dictionary->setObject_forKey(value, key);  // a repeated key keeps its last value
+        }
+        if (mutableContainers_) return StrongId(dictionary);
+        return dictionary->copyDictionary();
+      }
+    }
+    return fail("Unknown JSON value.");
   }
 
  private:
-  struct Frame {
-    bool isObject;
-    std::vector<StrongId> items;
-    Ref<NSMutableDictionary> dictionary;
-    Ref<NSString> key;
-  };
-
-  bool fail(std::string message) {
+  StrongId fail(std::string message) {
     if (error_.empty()) error_ = std::move(message);
-    return false;
-  }
-  bool open() {
-    if (frames_.size() >= static_cast<std::size_t>(NSJSONSerializationMaxDepth))
-      return fail(fmt::format("Too many nested arrays or dictionaries (more than {}).", NSJSONSerializationMaxDepth));
-    return true;
-  }
-  bool scalar(StrongId v) {
-    if (!v) return fail("Unable to convert a string to text.");
-    if (frames_.empty() && !fragments_)
-      return fail("JSON text did not start with array or object and option to allow fragments not set.");
-    return place(std::move(v));
-  }
-  bool place(StrongId v) {
-    if (frames_.empty()) {
-      root_ = std::move(v);
-      return true;
-    }
-    Frame& f = frames_.back();
-    if (f.isObject)
-      f.dictionary->setObject_forKey(v, f.key);  // a repeated key keeps its last value
-    else
-      f.items.push_back(std::move(v));
-    return true;
+    return nullptr;
   }
 
   bool mutableContainers_;
-  bool fragments_;
-  std::vector<Frame> frames_;
-  StrongId root_;
   std::string error_;
 };
 
+// simdjson refuses an integer beyond 64 bits; the device reads it as a
+// double. Such integers get an exponent of zero ("e0"), which makes them
+// doubles, and the text is parsed again. Nothing else changes: only digits
+// outside strings are looked at.
+std::string withBigIntegersAsDoubles(std::string_view json) {
+  auto beyond64Bits = [](std::string_view digits, bool negative) {
+    const std::string_view limit = negative ? "9223372036854775808" : "18446744073709551615";
+    return digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit);
+  };
+  std::string out;
+  out.reserve(json.size() + 16);
+  bool inString = false;
+  for (std::size_t i = 0; i < json.size();) {
+    const char c = json[i];
+    if (inString) {
+      out += c;
+      if (c == '\\' && i + 1 < json.size()) out += json[++i];
+      else if (c == '"') inString = false;
+      ++i;
+    } else if (c == '"') {
+      inString = true;
+      out += c;
+      ++i;
+    } else if (c == '-' || (c >= '0' && c <= '9')) {
+      const bool negative = c == '-';
+      std::size_t end = i + (negative ? 1 : 0);
+      const std::size_t digits = end;
+      while (end < json.size() && json[end] >= '0' && json[end] <= '9') ++end;
+      out.append(json, i, end - i);
+      const bool integer = end == json.size() || (json[end] != '.' && json[end] != 'e' && json[end] != 'E');
+      if (integer && beyond64Bits(json.substr(digits, end - digits), negative)) out += "e0";
+      i = end;
+    } else {
+      out += c;
+      ++i;
+    }
+  }
+  return out;
+}
+
+// One parser per thread keeps its buffers between calls. The depth bound makes
+// a hostile nesting fail in the parser instead of exhausting the stack.
+simdjson::dom::parser& threadParser() {
+  thread_local simdjson::dom::parser parser = [] {
+    simdjson::dom::parser p;
+    if (p.allocate(64 * 1024, NSJSONSerializationMaxDepth) != simdjson::SUCCESS)
+      objc::fatal("JSON reader: cannot allocate the parser");
+    return p;
+  }();
+  return parser;
+}
+
 // --- writing ---------------------------------------------------------------
 
-// The writer is ours rather than nlohmann's dump because the device's output
-// differs from it: "/" is escaped, and doubles print in shortest form without
+// The writer is ours because the device's output differs from the common
+// libraries': "/" is escaped, and doubles print in shortest form without
 // a forced ".0".
 class Writer {
  public:
@@ -286,24 +301,34 @@ bool isContainer(id object) { return objc_cast<NSArray>(object) || objc_cast<NSD
 StrongId NSJSONSerialization::JSONObjectWithData_options_error(const NSData* data, unsigned long options,
                                                                Ref<NSError>* error) {
   if (!data) objc::fatal("JSONObjectWithData:options:error: data parameter is nil");
+  auto failed = [&](const std::string& why) -> StrongId {
+    if (error) *error = jsonError(why);
+    return nullptr;
+  };
+  std::string_view bytes = data->bytes();
+  // A raw NUL is never valid JSON (inside a string it must be escaped); it is
+  // refused up front with its position.
+  if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos)
+    return failed(fmt::format("Invalid character (NUL) around byte {}.", nul));
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+
+  simdjson::dom::element root;
+  simdjson::error_code code = threadParser().parse(bytes.data(), bytes.size()).get(root);
+  std::string rewritten;
+  if (code == simdjson::NUMBER_ERROR) {
+    rewritten = withBigIntegersAsDoubles(bytes);
+    if (rewritten != bytes) code = threadParser().parse(rewritten.data(), rewritten.size()).get(root);
+  }
+  if (code) return failed(fmt::format("Invalid JSON: {}", simdjson::error_message(code)));
+  const auto type = root.type();
+  if (!(options & NSJSONReadingFragmentsAllowed) && type != simdjson::dom::element_type::ARRAY &&
+      type != simdjson::dom::element_type::OBJECT)
+    return failed("JSON text did not start with array or object and option to allow fragments not set.");
   Builder builder(options);
-  const std::string& bytes = data->bytes();
-  // nlohmann's lexer takes a NUL byte for the end of the input, which would
-  // let "[1]\0garbage" through. A raw NUL is never valid JSON (inside a
-  // string it must be escaped), so it is refused up front.
-  if (const std::size_t nul = bytes.find('\0'); nul != std::string::npos) {
-    if (error) *error = jsonError(fmt::format("Invalid character (NUL) around byte {}.", nul));
-    return nullptr;
-  }
-  const bool ok = nlohmann::json::sax_parse(bytes.data(), bytes.data() + bytes.size(), &builder,
-                                            nlohmann::json::input_format_t::json,
-                                            /*strict: the whole input is one value*/ true);
-  if (!ok) {
-    if (error) *error = jsonError(builder.error().empty() ? "Invalid JSON." : builder.error());
-    return nullptr;
-  }
+  StrongId result = builder.build(root);
+  if (!result) return failed(builder.error());
   if (error) *error = nullptr;
-  return builder.result();
+  return result;
 }
 
 Ref<NSData> NSJSONSerialization::dataWithJSONObject_options_error(id object, unsigned long options,

@@ -25,13 +25,19 @@ bool NSObject::isMemberOfClass(Class cls) const { return cls && isa == cls; }
 
 bool NSObject::respondsToSelector(SEL sel) const { return class_respondsToSelector(isa, sel); }
 
+// Collections hash and compare every key through these: the selectors are
+// looked up once, not by name on every call.
 bool objc_isEqual(id a, id b) {
   if (!a || !b) return false;
   if (a == b) return true;
-  return objc_msgSend<bool>(a, "isEqual:", b);
+  static SEL const isEqual = sel_registerName("isEqual:");
+  return objc_msgSend<bool>(a, isEqual, b);
 }
 
-NSUInteger objc_hash(id a) { return a ? objc_msgSend<NSUInteger>(a, "hash") : 0; }
+NSUInteger objc_hash(id a) {
+  static SEL const hash = sel_registerName("hash");
+  return a ? objc_msgSend<NSUInteger>(a, hash) : 0;
+}
 
 namespace {
 // Class objects answer root instance methods too but are not NSObjects;

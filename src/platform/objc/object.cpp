@@ -35,8 +35,9 @@ void objc_object::release() noexcept {
   if (refs_.fetch_sub(1, std::memory_order_acq_rel) != 1) return;
   // A retain and release inside dealloc must not start a second destruction.
   if (deallocating_.exchange(true, std::memory_order_acq_rel)) return;
+  static SEL const dealloc = sel_registerName("dealloc");  // once, not on every object's death
   if (isa)
-    objc_msgSend<void>(this, sel_registerName("dealloc"));
+    objc_msgSend<void>(this, dealloc);
   else
     object_dispose(this);
 }

@@ -1,7 +1,12 @@
 // The search tokens, read from the settings that the ratings site publishes in
 // its home page.
 
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
 #include "platform/foundation/NSJSONSerialization.h"
+#include "platform/foundation/text/encoding.h"
 #include "scorelens/lookup/answers.h"
 #include "scorelens/lookup/CXEnhancedRatingsManager.h"
 #include "scorelens/lookup/CXServiceConfiguration.h"
@@ -18,19 +23,23 @@ constexpr const char* kSettingsEnd = "}};";
 
 std::optional<SessionTokens> lookup::sessionTokensFromHomePage(const NSData* data, const NSError* error) {
   if (!data || error) return std::nullopt;
-  Ref<NSString> page = NSString::stringWithData(data, NSUTF8StringEncoding);
-  if (!page || page->length() == 0) return std::nullopt;
-  NSRange marker = page->rangeOfString(ns(kSettingsMarker));
-  if (marker.location == static_cast<NSUInteger>(NSNotFound)) return std::nullopt;
-  Ref<NSString> rest = page->substringFromIndex(marker.location + marker.length);
-  NSRange end = rest->rangeOfString(ns(kSettingsEnd));
-  if (end.location == static_cast<NSUInteger>(NSNotFound)) return std::nullopt;
+  // The page is searched as bytes once it is known to be UTF-8: the marker and
+  // the end are ASCII, so they match exactly where they would in the text,
+  // and no UTF-16 copy of a page of a megabyte is made.
+  const std::string_view page = data->bytes();
+  if (page.empty() || !text::isUtf8(page)) return std::nullopt;
+  const std::string_view marker = kSettingsMarker;
+  const auto markerAt = std::search(page.begin(), page.end(),
+                                    std::boyer_moore_horspool_searcher(marker.begin(), marker.end()));
+  if (markerAt == page.end()) return std::nullopt;
+  const std::string_view rest = page.substr(static_cast<std::size_t>(markerAt - page.begin()) + marker.size());
+  const std::size_t end = rest.find(kSettingsEnd);
+  if (end == std::string_view::npos) return std::nullopt;
   // Keep the two braces, drop the semicolon.
-  Ref<NSString> json = rest->substringToIndex(end.location + 2);
+  Ref<NSData> json = NSData::dataWithBytes(rest.substr(0, end + 2));
 
   Ref<NSError> decodeError;
-  StrongId settings =
-      NSJSONSerialization::JSONObjectWithData_options_error(json->dataUsingEncoding(NSUTF8StringEncoding), 0, &decodeError);
+  StrongId settings = NSJSONSerialization::JSONObjectWithData_options_error(json, 0, &decodeError);
   if (decodeError || !objc_cast<NSDictionary>(settings.get())) return std::nullopt;
   NSDictionary* search = member<NSDictionary>(settings.get(), "algoliaSearch");
   NSString* applicationId = nonEmptyText(search, "aId");

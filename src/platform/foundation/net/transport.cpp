@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <pthread.h>
 #include <string_view>
 #include <thread>
 #include <unordered_map>
@@ -210,6 +211,7 @@ class Transport::Worker {
     for (const auto& entry : config_.connectTo)
       if (!connectTo_.append(entry.c_str())) fatal("out of memory building CONNECT_TO");
     thread_ = std::thread([this] { run(); });
+    pthread_setname_np(thread_.native_handle(), "url-transport");  // for thread counts and debuggers
   }
 
   // Called by ~Transport while the Transport is still whole, so that

@@ -1,5 +1,6 @@
 #include "platform/foundation/text/encoding.h"
 
+#include <simdjson.h>
 #include <unicode/ustring.h>
 
 #include "platform/foundation/text/internal.h"
@@ -19,6 +20,8 @@ std::optional<std::u16string> fromUtf8(std::string_view bytes) {
   out.resize(static_cast<std::size_t>(length));
   return out;
 }
+
+bool isUtf8(std::string_view bytes) { return simdjson::validate_utf8(bytes.data(), bytes.size()); }
 
 std::string toUtf8(std::u16string_view text) {
   if (text.empty()) return {};

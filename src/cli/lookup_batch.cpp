@@ -1,0 +1,339 @@
+// Many lookups at once on the manager's one URL session. The tokens are
+// fetched once before the lookups start, so no lookup repeats the home page.
+
+#include "cli/lookup_batch.h"
+
+#include <fmt/format.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "cli/lookup_facts.h"
+#include "cli/report.h"
+#include "platform/dispatch/dispatch.h"
+#include "scorelens/lookup/CXEnhancedRatingsManager.h"
+
+namespace cli {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kQuietLimit = std::chrono::seconds(90);  // no lookup finished for this long: give up
+
+struct Line {
+  std::optional<LookupFacts> facts;
+  std::string error;  // why the line is not facts
+};
+
+std::vector<Line> readLines(std::istream& in) {
+  std::vector<Line> lines;
+  std::string text;
+  while (std::getline(in, text)) {
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    Line line;
+    line.facts = factsFromJson(text, &line.error);
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+// Resident memory figures of this process from /proc, in kilobytes.
+long procStatusKb(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string name;
+  while (status >> name) {
+    long kb = 0;
+    if (name == field && status >> kb) return kb;
+    status.ignore(1 << 16, '\n');
+  }
+  return -1;
+}
+
+int threadsNamed(const std::string& name) {
+  int count = 0;
+  std::error_code ec;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task", ec)) {
+    std::ifstream comm(task.path() / "comm");
+    std::string got;
+    std::getline(comm, got);
+    count += got == name;
+  }
+  return count;
+}
+
+// Shared with its handlers, so that a handler that comes after the run gave
+// up on its lookup still finds the batch.
+class Batch : public std::enable_shared_from_this<Batch> {
+ public:
+  Batch(std::vector<Line> lines, const BatchOptions& options, bool noCertify)
+      : lines_(std::move(lines)),
+        options_(options),
+        noCertify_(noCertify),
+        results_(lines_.size()),
+        handlerCalls_(lines_.size(), 0),
+        done_(lines_.size(), false),
+        progress_(isatty(STDERR_FILENO)) {}
+
+  int run() {
+    start_ = Clock::now();
+    const bool tokens = fetchTokensOnce();
+    std::size_t next = 0;
+    std::size_t inFlight = 0;
+    auto lastFinish = Clock::now();
+    while (printed_ < lines_.size()) {
+      while (next < lines_.size() && inFlight < static_cast<std::size_t>(options_.concurrency)) {
+        const std::size_t i = next++;
+        if (!lines_[i].facts) {
+          std::lock_guard g(lock_);
+          results_[i] = nlohmann::json{{"line", i + 1}, {"error", lines_[i].error}};
+          done_[i] = true;
+          ++badLines_;
+        } else if (!tokens) {
+          finish(i, failedReport("the ratings site's home page carried no usable search tokens"), false);
+        } else {
+          ++inFlight;
+          startLookup(i);
+        }
+      }
+      for (std::size_t i : takeFinished()) {
+        --inFlight;
+        tasks_.erase(i);
+        lastFinish = Clock::now();
+      }
+      printReady();
+      showProgress(false);
+      if (printed_ == lines_.size()) break;
+      if (inFlight > 0) {  // nothing more can start until a lookup finishes
+        const bool woke = dispatch::MainRunLoop::runUntil([this] { return hasFinished(); },
+                                                          std::chrono::milliseconds(progress_ ? 100 : 1000));
+        if (!woke && Clock::now() - lastFinish > kQuietLimit) abandonInFlight();
+      }
+    }
+    showProgress(true);
+    if (options_.stats) printStats();
+    return badLines_ > 0 ? 4 : failed_ > 0 ? 3 : 0;
+  }
+
+ private:
+  bool fetchTokensOnce() {
+    if (CXEnhancedRatingsManager::hasValidSessionTokens()) return true;
+    std::mutex lock;
+    std::optional<bool> failed;
+    auto task = CXEnhancedRatingsManager::homepageDataTaskWithCompletionHandler([&](bool f) {
+      std::lock_guard g(lock);
+      failed = f;
+      dispatch::MainRunLoop::wakeUp();
+    });
+    if (!task) return false;
+    task->resume();
+    const bool answered = dispatch::MainRunLoop::runUntil(
+        [&] {
+          std::lock_guard g(lock);
+          return failed.has_value();
+        },
+        kQuietLimit);
+    if (!answered) task->cancel();
+    std::lock_guard g(lock);
+    return failed && !*failed;
+  }
+
+  static LookupReport failedReport(std::string reason) {
+    LookupReport report;
+    report.outcome = "failed";
+    report.reason = std::move(reason);
+    return report;
+  }
+
+  void startLookup(std::size_t i) {
+    Ref<CXVideoDisplayPageModel> model = modelFrom(*lines_[i].facts);
+    auto task = CXEnhancedRatingsManager::ratingDataTaskForVideoDisplayPageModel_completionHandler(
+        model, [self = shared_from_this(), i](CXEnhancedRating* rating, bool failed) {
+          self->rated(i, Ref<CXEnhancedRating>(rating), failed);
+        });
+    if (!task) {
+      finish(i, failedReport("no search request could be made for this title"), false);
+      return;
+    }
+    tasks_[i] = task;
+    task->resume();
+  }
+
+  // On the session's callback queue.
+  void rated(std::size_t i, Ref<CXEnhancedRating> rating, bool failed) {
+    countHandlerCall(i);
+    LookupReport report;
+    if (failed) {
+      finish(i, failedReport("the search failed (no answer, a transport error, or an answer that is not JSON)"),
+             true);
+      return;
+    }
+    report.rating = rating;
+    report.outcome = rating ? "rating" : "none";
+    if (!rating || noCertify_ || !qualifiesForCertifiedLookup(rating.get())) {
+      finish(i, report, true);
+      return;
+    }
+    report.certifiedAsked = true;
+    auto shared = std::make_shared<LookupReport>(std::move(report));
+    auto certified = CXEnhancedRatingsManager::certifiedDataTaskForEMSId_completionHandler(
+        rating->emsId(), [self = shared_from_this(), i, shared](bool isCertified, bool certifiedFailed) {
+          CXEnhancedRating* r = shared->rating.get();
+          if (!certifiedFailed) {
+            r->setIsValidated(true);
+            r->setIsCertified(isCertified);
+            shared->certified = isCertified;
+          } else {
+            shared->certifiedFailed = true;
+          }
+          self->finish(i, *shared, true);
+        });
+    if (!certified) {
+      shared->certifiedFailed = true;
+      finish(i, *shared, true);
+      return;
+    }
+    certified->resume();  // the session keeps a running task
+  }
+
+  void countHandlerCall(std::size_t i) {
+    std::lock_guard g(lock_);
+    ++handlerCalls_[i];
+  }
+
+  // Any thread. The result is made here so that the main thread only prints.
+  void finish(std::size_t i, const LookupReport& report, bool started) {
+    nlohmann::json j = report.json();
+    j["line"] = i + 1;
+    std::lock_guard g(lock_);
+    if (done_[i]) return;
+    done_[i] = true;
+    results_[i] = std::move(j);
+    if (report.outcome == "failed") ++failed_;
+    if (started) finished_.push_back(i);
+    dispatch::MainRunLoop::wakeUp();
+  }
+
+  bool hasFinished() {
+    std::lock_guard g(lock_);
+    return !finished_.empty();
+  }
+
+  std::vector<std::size_t> takeFinished() {
+    std::lock_guard g(lock_);
+    std::vector<std::size_t> out(finished_.begin(), finished_.end());
+    finished_.clear();
+    return out;
+  }
+
+  void abandonInFlight() {
+    for (auto& [i, task] : tasks_) {
+      task->cancel();
+      finish(i, failedReport("the services did not answer in time"), true);
+    }
+  }
+
+  void printReady() {
+    std::lock_guard g(lock_);
+    bool any = false;
+    while (printed_ < results_.size() && results_[printed_]) {
+      std::cout << results_[printed_]->dump() << "\n";
+      results_[printed_].reset();  // printed: keep memory flat however long the file
+      ++printed_;
+      any = true;
+    }
+    if (any) std::cout.flush();
+  }
+
+  void showProgress(bool last) {
+    if (!progress_) return;
+    const auto now = Clock::now();
+    if (!last && now - lastProgress_ < std::chrono::milliseconds(100)) return;
+    lastProgress_ = now;
+    const double seconds = std::chrono::duration<double>(now - start_).count();
+    const double rate = seconds > 0 ? static_cast<double>(printed_) / seconds : 0;
+    const double left = rate > 0 ? static_cast<double>(lines_.size() - printed_) / rate : 0;
+    const double percent = lines_.empty() ? 100.0 : 100.0 * static_cast<double>(printed_) / lines_.size();
+    std::size_t failed = 0;
+    {
+      std::lock_guard g(lock_);
+      failed = failed_ + badLines_;
+    }
+    std::cerr << fmt::format("\r{} {}/{} done, {} failed, {:.0f}/s, {:.0f}s left ", meterBar(percent, 30), printed_,
+                             lines_.size(), failed, rate, left)
+              << (last ? "\n" : "") << std::flush;
+  }
+
+  void printStats() {
+    const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+    std::size_t once = 0, more = 0;
+    {
+      std::lock_guard g(lock_);
+      for (int calls : handlerCalls_) (calls == 1 ? once : more) += calls >= 1;
+    }
+    std::cerr << fmt::format(
+        "batch: {} lines, {} bad, {} failed; handlers called once: {}, more than once: {}; "
+        "{:.3f} s, {:.0f} lookups/s; transport threads: {}; peak resident memory: {:.1f} MB\n",
+        lines_.size(), badLines_, failed_, once, more, seconds, static_cast<double>(lines_.size()) / seconds,
+        threadsNamed("url-transport"), static_cast<double>(procStatusKb("VmHWM:")) / 1024.0);
+  }
+
+  std::vector<Line> lines_;
+  const BatchOptions options_;
+  bool noCertify_;
+  Clock::time_point start_;
+  Clock::time_point lastProgress_;
+  std::map<std::size_t, Ref<NSURLSessionDataTask>> tasks_;  // in flight, to cancel; main thread only
+
+  std::mutex lock_;  // guards what follows
+  std::vector<std::optional<nlohmann::json>> results_;
+  std::vector<int> handlerCalls_;
+  std::vector<bool> done_;  // a result exists (a cancelled lookup's late handler is ignored)
+  std::deque<std::size_t> finished_;
+  std::size_t failed_ = 0;
+  std::size_t badLines_ = 0;
+  std::size_t printed_ = 0;
+  bool progress_;
+};
+
+}  // namespace
+
+CLI::Option* addBatchOptions(CLI::App* cmd, BatchOptions& o) {
+  auto* batch = cmd->add_option("--batch", o.file, "Look up every title in FILE (\"-\": standard input), one JSON "
+                                                   "object of facts per line; prints one JSON result per line");
+  cmd->add_option("--concurrency", o.concurrency, "Lookups in flight at once with --batch")
+      ->check(CLI::Range(1, 256))
+      ->needs(batch);
+  cmd->add_flag("--stats", o.stats, "With --batch, print the run's figures on standard error")->needs(batch);
+  return batch;
+}
+
+int runBatchLookup(const BatchOptions& options, bool noCertify, const ServiceOptions& services) {
+  std::vector<Line> lines;
+  if (options.file == "-") {
+    lines = readLines(std::cin);
+  } else {
+    std::ifstream in(options.file);
+    if (!in) {
+      std::cerr << "scorelens lookup: cannot read " << options.file << "\n";
+      return 2;
+    }
+    lines = readLines(in);
+  }
+  std::string error;
+  auto env = ServiceEnvironment::start(services, &error);
+  if (!env) {
+    std::cerr << "scorelens lookup: " << error << "\n";
+    return 3;
+  }
+  return std::make_shared<Batch>(std::move(lines), options, noCertify)->run();
+}
+
+}  // namespace cli
