@@ -310,25 +310,36 @@ TEST_F(StripUpdate, APageClosedMidLookupStillCachesTheRatingAndTheStripDiesOnThe
 }
 
 TEST_F(StripUpdate, AStartedCertifiedLookupCompletesAfterThePageCloses) {
-  auto gate = holdCertifiedAnswers();
-  Ref<CXEnhancedRating> record = rating({.movie = true, .critic = 80, .emsId = kCertifiedEmsId});
-  Ref<NSURLSessionDataTask> task;
-  std::shared_ptr<std::atomic<Death>> death;
-  {
+  // Shows a cached film and closes its page while the certified question waits at the gate.
+  auto closeMidQuestion = [&](CXEnhancedRating* record, services::Gate& gate, std::size_t arrivals) {
     Ref<CXEnhancedRatingViewContainer> strip = makeStrip();
-    death = watchDeath(strip.get());
+    auto death = watchDeath(strip.get());
     strip->updateContainerWithDisplayPageModel(cached(record));
     dispatch::MainRunLoop::runOnce();
     finishFadeIn();
-    task = strip->certifiedDataTask();
-    ASSERT_NE(task, nullptr);
-    ASSERT_TRUE(gate->waitForArrivals(1, std::chrono::steady_clock::now() + kPatience));
-  }
-  EXPECT_EQ(task->state(), NSURLSessionTaskStateRunning);
+    EXPECT_NE(strip->certifiedDataTask(), nullptr);
+    EXPECT_TRUE(gate.waitForArrivals(arrivals, std::chrono::steady_clock::now() + kPatience));
+    return death;
+  };
+  auto gate = holdCertifiedAnswers();
+  Ref<CXEnhancedRating> record = rating({.movie = true, .critic = 80, .emsId = kCertifiedEmsId});
+  auto death = closeMidQuestion(record, *gate, 1);
+  EXPECT_EQ(*death, Death::Alive);
   gate->release();
   ASSERT_TRUE(runUntil([&] { return *death != Death::Alive; }));
   EXPECT_EQ(*death, Death::OnMainThread);
   EXPECT_TRUE(record->isValidated() && record->isCertified()) << "the answer settles the cached record";
+
+  // A failed answer posts nothing to the main queue: the handler's reference is the last one.
+  auto failingGate = holdCertifiedAnswers();
+  services::Misbehaviour failing;
+  failing.gate = failingGate;
+  failing.fault = services::Fault::ResetMidBody;
+  server().setMisbehaviour(Endpoint::Certified, failing);
+  death = closeMidQuestion(rating({.movie = true, .critic = 80, .emsId = kCertifiedEmsId}), *failingGate, 1);
+  failingGate->release();
+  ASSERT_TRUE(runUntil([&] { return *death != Death::Alive; }));
+  EXPECT_EQ(*death, Death::OnMainThread) << "released on the main queue even when nothing else goes there";
 }
 
 TEST_F(StripUpdate, DestructionCancelsALookupNobodyWaitsFor) {
