@@ -11,8 +11,8 @@
 
 namespace {
 
-// The module's real resource bundle in the source tree.
-const std::string kRealBundle = SCORELENS_SOURCE_DIR "/resources/ScoreLens.bundle";
+// The module's real resource bundle, in the source tree.
+const std::string kRealBundle = std::string(SCORELENS_SOURCE_DIR) + "/resources/ScoreLens.bundle";
 
 Ref<NSString> ns(const std::string& s) { return NSString::stringWithUTF8String(s); }
 

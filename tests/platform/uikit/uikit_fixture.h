@@ -51,6 +51,5 @@ Ref<T> instanceOf(Class cls) {
   return Ref<T>(objc_cast<T>(made.get()));
 }
 
-// The resource folder the module ships, in the source tree. (Not found from
-// __FILE__: a compiler cache may make that relative to the build directory.)
-inline std::string resourceBundlePath() { return SCORELENS_SOURCE_DIR "/resources/ScoreLens.bundle"; }
+// The resource folder the module ships, in the source tree.
+inline std::string resourceBundlePath() { return std::string(SCORELENS_SOURCE_DIR) + "/resources/ScoreLens.bundle"; }
