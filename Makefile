@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
 
-.PHONY: all setup build demo test test-asan test-tsan bench clean
+.PHONY: all setup build demo test test-asan test-tsan bench fuzz clean
 
 all: build
 
@@ -33,6 +33,13 @@ test-tsan:
 bench: setup $(BUILD)/build.ninja
 	cmake --build --preset $(PRESET) -j $(JOBS) --target scorelens_bench
 	$(BUILD)/bench/scorelens_bench
+
+# The libFuzzer targets (clang, ASan and UBSan) under build/fuzz; each runs as
+# build/fuzz/fuzz/fuzz_<name> fuzz/corpus/<name>. `make test` only replays them.
+fuzz:
+	@bash scripts/install-deps.sh fuzz
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
 
 clean:
 	rm -rf build

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project builds and tests with. Idempotent:
 # when every package is present it does nothing and touches no package list.
+# "install-deps.sh fuzz" adds clang and libFuzzer, which only the fuzz preset needs.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   nlohmann-json3-dev libsimdjson-dev libcpp-httplib-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+[ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev)
 
 missing=()
 for p in "${packages[@]}"; do

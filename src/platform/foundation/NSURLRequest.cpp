@@ -136,8 +136,11 @@ Ref<NSString> NSHTTPURLResponse::valueForHTTPHeaderField(const NSString* field) 
 
 Ref<NSDictionary> NSHTTPURLResponse::allHeaderFields() const {
   std::vector<std::pair<std::string, std::string>> joined;  // first spelling, in order of arrival
-  for (const auto& [name, value] : headers_) {
-    auto entry = std::find_if(joined.begin(), joined.end(), [&](const auto& e) { return sameFieldName(e.first, name); });
+  for (const auto& field : headers_) {
+    // Not a structured binding: clang before 16 cannot capture one in a lambda.
+    const auto& [name, value] = field;
+    auto entry =
+        std::find_if(joined.begin(), joined.end(), [&](const auto& e) { return sameFieldName(e.first, field.first); });
     if (entry == joined.end())
       joined.emplace_back(name, value);
     else

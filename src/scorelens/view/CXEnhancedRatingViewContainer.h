@@ -3,20 +3,23 @@
 // each an icon with an optional percentage text and an optional meter bar;
 // in their place a message with its icon, and a spinner while a lookup runs.
 //
-// The form (one row or two) and every constraint are fixed when the strip is
-// made, from the four preferences of that moment; afterwards only alpha,
-// images, texts, colours and meter progress change. The hooks that make a
-// strip give it its width, fonts, text colour and background.
+// The layout (one row or two) and every constraint are fixed when the strip
+// is made, from the four preferences of that moment; afterwards only alpha,
+// images, texts, colours and meter progress change. Which score goes in which
+// row, and what each row shows, is read from the preferences at each step of
+// showing a rating. The hooks that make a strip give it its width, fonts,
+// text colour and background.
 //
 // Threads: main thread only, except displayMessage_withImage (any thread)
 // and destruction. Lookup answers arrive on the URL session's queue and are
 // carried to the main queue before any view is touched.
 //
-// Ownership: the strip owns its subviews and its running tasks. The handlers
-// of its tasks, its animation completions and its tap recognisers hold it
-// weakly: a strip that nobody shows any more is destroyed at once, cancels
-// its running lookups, and an answer that still arrives finds it gone and
-// does nothing.
+// Ownership: the strip owns its subviews and its running tasks. A pending
+// lookup handler keeps the strip alive until the lookup ends, so that a page
+// closed mid-lookup still caches the rating and a started certified lookup
+// still completes; its reference is handed back to the main queue to be
+// released, so the strip always dies on the main thread. Animation
+// completions and tap recognisers hold it weakly.
 
 #include <optional>
 
@@ -41,7 +44,7 @@ class CXEnhancedRatingViewContainer : public UIView {
   // The strip's height for the preferences as they are now: 80 for two rows
   // (both scores enabled), 40 otherwise. Any thread.
   static CGFloat appropriateHeight();
-  // Whether this strip was built with two rows.
+  // Whether this strip's layout was built with two rows.
   bool isTwoRowForm() const { return twoRowForm_; }
 
   // Sets color as the background of the strip and of each subview.
@@ -102,10 +105,11 @@ class CXEnhancedRatingViewContainer : public UIView {
   void createImageAndPercentageViews();
   void createMeterViews();
 
-  // The row that shows score, or none: in two rows the critic score is row 1
-  // and the audience score row 2; in one row the enabled score is row 1.
+  // The row that shows score, or none, for the preferences as they are now:
+  // with both scores on, the critic score is row 1 and the audience score
+  // row 2; otherwise the one enabled score is row 1.
   std::optional<Row> rowFor(Score score) const;
-  // The result handler of one update: holds the model, and the strip weakly.
+  // The result handler of one update: holds the model and the strip.
   CXRatingHandler resultHandlerFor(CXVideoDisplayPageModel* model);
   void showRating(CXEnhancedRating* rating, CXVideoDisplayPageModel* model);
   void fadeInRows(CXEnhancedRating* rating);

@@ -82,10 +82,30 @@ bool isUnderWay(const NSURLSessionDataTask* task) {
   return task && task->state() != NSURLSessionTaskStateCompleted;
 }
 
+// The strip as a pending handler holds it: strongly, so that a page closed
+// mid-lookup still caches the answer, but with the release handed back to
+// the main queue, because the handler ends on the session's queue and may
+// hold the last reference to a view.
+class HeldStrip {
+ public:
+  explicit HeldStrip(CXEnhancedRatingViewContainer* strip) : strip_(strip) {}
+  HeldStrip(const HeldStrip&) = default;
+  HeldStrip(HeldStrip&&) = default;
+  HeldStrip& operator=(const HeldStrip&) = delete;
+  ~HeldStrip() {
+    if (strip_ && !dispatch::isMainThread()) dispatch_async(dispatch_get_main_queue(), [strip = std::move(strip_)] {});
+  }
+  CXEnhancedRatingViewContainer* operator->() const { return strip_.get(); }
+
+ private:
+  Ref<CXEnhancedRatingViewContainer> strip_;
+};
+
 }  // namespace
 
 CXEnhancedRatingViewContainer::~CXEnhancedRatingViewContainer() {
-  // Nobody waits for these any more: their handlers hold the strip weakly.
+  // A pending handler keeps the strip alive, so these are only tasks that
+  // nobody waits for (set from outside, or never answered).
   for (Ref<NSURLSessionDataTask>* task : {&ratingDataTask_, &certifiedDataTask_}) {
     if (*task && (*task)->state() == NSURLSessionTaskStateRunning) (*task)->cancel();
     task->reset();
@@ -95,10 +115,10 @@ CXEnhancedRatingViewContainer::~CXEnhancedRatingViewContainer() {
 std::optional<CXEnhancedRatingViewContainer::Row> CXEnhancedRatingViewContainer::rowFor(Score score) const {
   Row first{firstRatingImageView_, firstRatingPercentageLabel_, firstRatingMeterProgressView_};
   Row second{secondRatingImageView_, secondRatingPercentageLabel_, secondRatingMeterProgressView_};
-  // The rows are the ones the strip was built with; a preference changed
-  // since then cannot move a score into a row that has no room for it.
-  if (twoRowForm_) return score == Score::Critic ? first : second;
+  // Read at each step: a switch flipped since the strip was built moves the
+  // scores between the rows it has (its layout stays as it was built).
   bool critic = CXPrefsManager::criticRatingEnabled();
+  if (critic && CXPrefsManager::audienceRatingEnabled()) return score == Score::Critic ? first : second;
   if (score == Score::Critic) return critic ? std::optional(first) : std::nullopt;
   return !critic && CXPrefsManager::audienceRatingEnabled() ? std::optional(first) : std::nullopt;
 }
@@ -121,27 +141,23 @@ void CXEnhancedRatingViewContainer::updateContainerWithDisplayPageModel(CXVideoD
 }
 
 CXRatingHandler CXEnhancedRatingViewContainer::resultHandlerFor(CXVideoDisplayPageModel* model) {
-  Weak<CXEnhancedRatingViewContainer> strip(this);
+  HeldStrip strip(this);
   Ref<CXVideoDisplayPageModel> kept(model);
   // Runs on the session's queue (or the main thread for a cached rating):
   // only the cache is touched here, every view on the main queue.
   return [strip, kept](CXEnhancedRating* rating, bool failed) {
     if (failed || !rating) {
       dispatch_async(dispatch_get_main_queue(), [strip, failed] {
-        Ref<CXEnhancedRatingViewContainer> self = strip.lock();
-        if (!self) return;
         if (failed)
-          self->showMessageNow(networkErrorText(), CXPrefsManager::errorImage());
+          strip->showMessageNow(networkErrorText(), CXPrefsManager::errorImage());
         else
-          self->showMessageNow(localized(kNoRatingKey, kNoRatingText), CXPrefsManager::noRatingAvailableImage());
+          strip->showMessageNow(localized(kNoRatingKey, kNoRatingText), CXPrefsManager::noRatingAvailableImage());
       });
       return;
     }
     Ref<CXEnhancedRating> record(rating);
     CXEnhancedRatingsManager::sharedInstance()->addEnhancedRating_withVideoId(record, kept->videoId());
-    dispatch_async(dispatch_get_main_queue(), [strip, record, kept] {
-      if (Ref<CXEnhancedRatingViewContainer> self = strip.lock()) self->showRating(record, kept);
-    });
+    dispatch_async(dispatch_get_main_queue(), [strip, record, kept] { strip->showRating(record, kept); });
   };
 }
 
@@ -193,7 +209,8 @@ void CXEnhancedRatingViewContainer::fadeInRows(CXEnhancedRating* r) {
   firstRatingImageView_->setAlpha(1);
   std::optional<Row> critic = rowFor(Score::Critic);
   std::optional<Row> audience = rowFor(Score::Audience);
-  if (twoRowForm_) secondRatingImageView_->setAlpha(1);
+  if (CXPrefsManager::criticRatingEnabled() && CXPrefsManager::audienceRatingEnabled())
+    secondRatingImageView_->setAlpha(1);
   if (critic)
     show(*critic, criticIcon, criticText, CXPrefsManager::criticRatingPercentageEnabled(),
          CXPrefsManager::criticRatingMeterEnabled(), r->hasCriticRating());
@@ -215,7 +232,7 @@ void CXEnhancedRatingViewContainer::afterFadeIn(CXEnhancedRating* r, CXVideoDisp
       !r->hasCriticRating() || !(r->criticRating() >= kCertifiedThreshold) || r->isValidated())
     return;
 
-  Weak<CXEnhancedRatingViewContainer> strip(this);
+  HeldStrip strip(this);
   Ref<CXEnhancedRating> record(r);
   Ref<CXVideoDisplayPageModel> kept(model);
   CXCertifiedHandler handler = [strip, record, kept](bool certified, bool failed) {
@@ -224,8 +241,7 @@ void CXEnhancedRatingViewContainer::afterFadeIn(CXEnhancedRating* r, CXVideoDisp
     dispatch_async(dispatch_get_main_queue(), [strip, record, kept, certified] {
       record->setIsValidated(true);
       record->setIsCertified(certified);
-      if (certified && CXPrefsManager::criticRatingEnabled())
-        if (Ref<CXEnhancedRatingViewContainer> self = strip.lock()) self->showCertifiedIcon(record);
+      if (certified && CXPrefsManager::criticRatingEnabled()) strip->showCertifiedIcon(record);
       // Cached again so that a later page for the title skips the question.
       CXEnhancedRatingsManager::sharedInstance()->addEnhancedRating_withVideoId(record, kept->videoId());
     });

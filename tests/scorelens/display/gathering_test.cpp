@@ -48,8 +48,10 @@ TEST_F(DetailsGathering, MetadataLineGivesYearRuntimeAndSeasons) {
       {"2019\xEF\xBF\xBCHD 1h", std::nullopt, 3600, -1, true},  // a glued picture makes no year
       {"2020  1 Season\n45m", 2020, 2700, 1, true},  // a duration makes it a film
       {"Seasons 2020", 2020, std::nullopt, -1, false},  // no count before the word
-      // A count too large to add up is no running time (not a wrapped one).
-      {"2001 99999999999999999h 2h", 2001, 7200, -1, true},
+      // A total too large to hold is no running time (not a wrapped one).
+      {"2001 99999999999999999h 2h", 2001, std::nullopt, -1, true},
+      {"2000000000000000h 2000000000000000h 2000000000000000h", std::nullopt, std::nullopt, -1, true},
+      {"2 Seasons 2000000000000000h 2000000000000000h 2000000000000000h", std::nullopt, std::nullopt, 2, false},
   };
   for (const LineCase& c : cases) {
     StrongId dataSource = newDataSource();

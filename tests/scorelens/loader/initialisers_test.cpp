@@ -295,6 +295,27 @@ TEST(Installation, CurrentHostGetsEveryGroupButTheOldSummaryCell) {
   inFreshProcess([] { checkInstallation("16.51.0", {2, 3, 4, 6, 7, 8, 9, 10, 11, 12}); });
 }
 
+TEST(Installation, TheTwelveRunInTheirFixedOrder) {
+  inFreshProcess([] {
+    defineHost("16.51.0");
+    std::span<const CXInitialiser> initialisers = CXInitialisers();
+    ASSERT_EQ(initialisers.size(), 12u);
+    EXPECT_STREQ(initialisers[0].name, "registerDefaults");
+    // Run one by one, each installs its own row (the old summary cell's gate
+    // is shut on this host) and none of the rows after it.
+    for (std::size_t i = 0; i < initialisers.size(); ++i) {
+      const int row = static_cast<int>(i) + 1;
+      initialisers[i].run();
+      for (const Group& group : groups()) {
+        if (group.row == row && row != 5)
+          expectInstalled(group);
+        else if (group.row > row && group.row != 3)  // row 3's class does not exist before it runs
+          expectUntouched(group);
+      }
+    }
+  });
+}
+
 TEST(Installation, MissingHostClassesAreSkippedAndTheRestInstalls) {
   inFreshProcess([] {
     defineHost("16.51.0", {"Argo.SimpleSettingsViewController",

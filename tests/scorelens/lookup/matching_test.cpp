@@ -72,6 +72,21 @@ TEST(HitMatching, ASeriesIsAcceptedOnItsSeasonCountAndNeverOnYear) {
       << "cast decides instead";
 }
 
+TEST(HitMatching, EvidenceCountsOnlyForItsOwnKindAndTitle) {
+  Ref<CXVideoDisplayPageModel> heat = film("Heat", 1995, 10200);
+  EXPECT_FALSE(accepts(heat, R"({"type":"movie","title":"Ronin","releaseYear":"1995","runTime":170})"))
+      << "a matching year and runtime do not rescue another title";
+  heat->setNumSeasons(2);
+  EXPECT_FALSE(accepts(heat, R"({"type":"movie","title":"Heat","releaseYear":"1990","seasons":[{},{}]})"))
+      << "a film is never matched on its seasons";
+  Ref<CXVideoDisplayPageModel> dark = series("Dark", 3);
+  dark->setRuntime(box(3600L));
+  EXPECT_FALSE(accepts(dark, R"({"type":"tv","title":"Dark","runTime":60,"seasons":[{},{}]})"))
+      << "a series is never matched on its running time";
+  EXPECT_FALSE(accepts(dark, R"({"type":"tv","title":"Dark","seasons":[{},{},{},{}]})"))
+      << "more seasons than the page shows is no match either";
+}
+
 TEST(HitMatching, OneSharedCastOrCrewNameIsEnoughEvidence) {
   Ref<CXVideoDisplayPageModel> model = film("Heat", 1995, 6000);
   const std::string other = R"("type":"movie","title":"Heat","releaseYear":"1986","runTime":60)";
@@ -81,6 +96,12 @@ TEST(HitMatching, OneSharedCastOrCrewNameIsEnoughEvidence) {
   EXPECT_TRUE(accepts(model, "{" + other + R"(,"crew":[{"name":"Michael Mann","role":"Director"}]})"))
       << "a crew name counts whatever list holds it";
   model->setCreators(nullptr);
+  model->setWriters(names({"Michael Mann"}));
+  EXPECT_TRUE(accepts(model, "{" + other + R"(,"crew":[{"name":"Michael Mann"}]})")) << "through the writers";
+  model->setWriters(nullptr);
+  model->setDirectors(names({"Michael Mann"}));
+  EXPECT_TRUE(accepts(model, "{" + other + R"(,"crew":[{"name":"Michael Mann"}]})")) << "through the directors";
+  model->setDirectors(nullptr);
   model->setActors(names({"al pacino"}));
   EXPECT_FALSE(accepts(model, "{" + other + R"(,"cast":[{"name":"Al Pacino"}]})")) << "names compare with case";
 }
@@ -106,6 +127,17 @@ TEST(SearchAnswer, TheFirstAgreeingHitOfTheFirstResultWins) {
   Ref<CXEnhancedRating> rating = M::enhancedRatingForVideoDisplayPageModel_fromSearchResults(heat, answer);
   ASSERT_NE(rating, nullptr);
   EXPECT_EQ(utf8(rating->emsId()), "first");
+}
+
+TEST(SearchAnswer, TheFirstPassingHitEndsTheWalkEvenWhenALaterOneAgreesOnMore) {
+  Ref<CXVideoDisplayPageModel> heat = film("Heat", 1995, 10200);
+  heat->setActors(names({"Al Pacino"}));
+  StrongId answer = json(R"({"results":[{"hits":[
+      {"type":"movie","title":"Heat","releaseYear":"1986","cast":[{"name":"Al Pacino"}],"emsId":"cast-only"},
+      {"type":"movie","title":"Heat","releaseYear":"1995","runTime":170,"cast":[{"name":"Al Pacino"}],"emsId":"all"}]}]})");
+  Ref<CXEnhancedRating> rating = M::enhancedRatingForVideoDisplayPageModel_fromSearchResults(heat, answer);
+  ASSERT_NE(rating, nullptr);
+  EXPECT_EQ(utf8(rating->emsId()), "cast-only");
 }
 
 TEST(SearchAnswer, AnswersWithoutUsableHitsGiveNoRating) {

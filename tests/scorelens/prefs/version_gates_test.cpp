@@ -61,6 +61,43 @@ TEST(VersionGates, SixteenGatesCompareWithTheTwoPartSixteenOne) {
   });
 }
 
+TEST(VersionGates, EachGateTurnsExactlyAtItsVersionString) {
+  struct Gate {
+    const char* name;
+    bool (*ask)();
+    const char* justBelow;
+    const char* at;
+    bool atLeast;  // false: a below gate
+  };
+  using P = CXPrefsManager;
+  const Gate gates[] = {
+      {"hasDisplayPageCellRedesigniPhone", P::hasDisplayPageCellRedesigniPhone, "9.18.99", "9.19.0", true},
+      {"hasDisplayPageCellRedesigniPad", P::hasDisplayPageCellRedesigniPad, "9.47.99", "9.48.0", true},
+      {"hasViewModelRedesign", P::hasViewModelRedesign, "10.1.99", "10.2.0", true},
+      {"hasSettingsRedesign", P::hasSettingsRedesign, "12.4.99", "12.5.0", true},
+      {"hasAboveTheFoldRedesign", P::hasAboveTheFoldRedesign, "13.13.99", "13.14.0", true},
+      {"hasSettingsNewChevron", P::hasSettingsNewChevron, "14.22.99", "14.23.0", true},
+      {"hasAboveTheFoldStackViewRedesign", P::hasAboveTheFoldStackViewRedesign, "14.27.99", "14.28.0", true},
+      {"hasDisplayPageCellRename", P::hasDisplayPageCellRename, "16.50.99", "16.51.0", true},
+      {"isLessThanNetflix10x", P::isLessThanNetflix10x, "9.99.99", "10.0.0", false},
+      {"isAtLeastNetflix11x", P::isAtLeastNetflix11x, "10.99.99", "11.0.0", true},
+      {"isAtLeastNetflix12x", P::isAtLeastNetflix12x, "11.99.99", "12.0.0", true},
+      {"isAtLeastNetflix15x", P::isAtLeastNetflix15x, "15.0.99", "15.1.0", true},
+      {"isAtLeastNetflix16x", P::isAtLeastNetflix16x, "16.0.99", "16.1", true},
+      {"isLessThanNetflix16x", P::isLessThanNetflix16x, "16.0.99", "16.1", false},
+  };
+  inFreshProcess([&] {
+    for (const Gate& gate : gates) {
+      for (bool below : {true, false}) {
+        const char* version = below ? gate.justBelow : gate.at;
+        fake_host::setHostVersion(version);
+        CXPrefsManager::resetVersionGatesForTesting();
+        EXPECT_EQ(gate.ask(), below != gate.atLeast) << gate.name << " on host " << version;
+      }
+    }
+  });
+}
+
 TEST(VersionGates, NumbersCompareByValueNotByCharacter) {
   inFreshProcess([] {
     fake_host::setHostVersion("9.100.0");

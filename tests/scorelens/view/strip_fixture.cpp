@@ -20,6 +20,7 @@ namespace {
 // runs the tests wins.
 [[maybe_unused]] const bool kDeviceLibroot = [] {
   ::setenv("SCORELENS_RPATH", SCORELENS_TEST_DEVICE_LIB_DIR, 0);
+  ::setenv("SCORELENS_JBROOT", SCORELENS_TEST_STAGED_JBROOT, 0);
   return true;
 }();
 #endif
@@ -111,6 +112,9 @@ void StripTest::SetUp() {
   server().clearMisbehaviours();
   server().log().clear();
   networkStatus = 0;
+  // Without the folder every icon is nil, and a test of which icon shows
+  // would pass whatever the strip chose.
+  ASSERT_TRUE(hasArtwork()) << "the module's resource folder is not staged";
 }
 
 void StripTest::TearDown() {

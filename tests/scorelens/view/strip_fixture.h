@@ -74,7 +74,8 @@ class StripTest : public ::testing::Test {
     advance(0.5);
     dispatch::MainRunLoop::runOnce();
   }
-  // Whether the module's resource folder is reachable, so images have names.
+  // Whether the module's resource folder is reachable, so images have names;
+  // every strip test requires it.
   static bool hasArtwork() { return CXPrefsManager::bundle() != nullptr; }
 
   std::shared_ptr<services::Gate> holdSearches();

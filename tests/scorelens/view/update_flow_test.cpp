@@ -3,6 +3,9 @@
 
 #include "strip_fixture.h"
 
+#include <atomic>
+#include <memory>
+
 using namespace strip_test;
 using services::Endpoint;
 
@@ -12,16 +15,34 @@ constexpr auto kPatience = std::chrono::seconds(20);
 
 bool visible(const UIView* view) { return view->alpha() > 0 && !view->isHidden(); }
 
+// Where an object died: told by a companion that dies with it (an
+// associated object is released by its owner's destruction).
+enum class Death { Alive, OnMainThread, Elsewhere };
+class DeathWatch : public NSObject {
+ public:
+  explicit DeathWatch(std::shared_ptr<std::atomic<Death>> death) : death_(std::move(death)) {}
+  ~DeathWatch() override { *death_ = dispatch::isMainThread() ? Death::OnMainThread : Death::Elsewhere; }
+
+ private:
+  std::shared_ptr<std::atomic<Death>> death_;
+};
+
+std::shared_ptr<std::atomic<Death>> watchDeath(id object) {
+  static const char key = 0;
+  auto death = std::make_shared<std::atomic<Death>>(Death::Alive);
+  auto* watch = new DeathWatch(death);
+  watch->isa = objc::classOf<NSObject>();
+  objc_setAssociatedObject(object, &key, Ref<DeathWatch>::adopt(watch).get(), OBJC_ASSOCIATION_RETAIN);
+  return death;
+}
+
 using StripUpdate = StripTest;
 
-// Icon checks that hold with or without the resource folder: the view shows
-// the very image the module's accessor hands out (one object per name), and
-// that image has the expected name when the folder is there.
+// The view shows the very image the module's accessor hands out (one object
+// per name), and that image has the expected name.
 void expectIcon(const UIImageView* view, const Ref<UIImage>& expected, const std::string& name) {
   EXPECT_EQ(view->image(), expected.get()) << "expected the " << name << " icon";
-  if (expected) {
-    EXPECT_EQ(iconName(view), name);
-  }
+  EXPECT_EQ(iconName(view), name);
 }
 
 }  // namespace
@@ -144,7 +165,6 @@ TEST_F(StripUpdate, ACertifiedAnswerDissolvesRowOneToTheCertifiedIconAndIsCached
   EXPECT_TRUE(inCache->isValidated() && inCache->isCertified()) << "a later page finds the title confirmed";
   UIImageView* icon = strip->firstRatingImageView();
   expectIcon(icon, CXPrefsManager::criticRatingImageForRating_hasRating_isCertified(76, true, true), "shooting_star");
-  if (!hasArtwork()) GTEST_SKIP() << "without the resource folder both icons are nil: no dissolve to watch";
   EXPECT_EQ(icon->presentationImage(), before) << "the old icon shows as the dissolve begins";
   advance(0.5);
   EXPECT_NEAR(icon->imageTransitionFraction(), 0.5, 1e-6);
@@ -267,41 +287,98 @@ TEST_F(StripUpdate, ALookupThatCannotStartShowsNoSpinner) {
   EXPECT_FALSE(strip->loadingIndicatorView()->isAnimating());
 }
 
-TEST_F(StripUpdate, ADestroyedStripCancelsItsLookupAndTheLateAnswerFindsNothing) {
+TEST_F(StripUpdate, APageClosedMidLookupStillCachesTheRatingAndTheStripDiesOnTheMainThread) {
   auto gate = holdSearches();
+  Ref<CXVideoDisplayPageModel> model = heat();
   Ref<NSURLSessionDataTask> task;
-  Weak<CXEnhancedRatingViewContainer> watch;
+  std::shared_ptr<std::atomic<Death>> death;
   {
     Ref<CXEnhancedRatingViewContainer> strip = makeStrip();
-    watch = strip;
-    strip->updateContainerWithDisplayPageModel(heat());
+    death = watchDeath(strip.get());
+    strip->updateContainerWithDisplayPageModel(model);
     task = strip->ratingDataTask();
     ASSERT_NE(task, nullptr);
     ASSERT_TRUE(gate->waitForArrivals(1, std::chrono::steady_clock::now() + kPatience));
   }
-  EXPECT_EQ(watch.lock(), nullptr) << "a running lookup does not keep the strip alive";
-  EXPECT_NE(task->state(), NSURLSessionTaskStateRunning) << "destruction cancels the lookup";
+  EXPECT_EQ(*death, Death::Alive) << "the pending handler keeps the strip";
+  EXPECT_EQ(task->state(), NSURLSessionTaskStateRunning) << "closing the page does not cancel the lookup";
   gate->release();
-  ASSERT_TRUE(runUntil([&] { return task->state() == NSURLSessionTaskStateCompleted; }));
-  settle();  // the handler has run and posted to a strip that is gone
+  ASSERT_TRUE(runUntil([&] { return *death != Death::Alive; })) << "the strip outlived its lookup";
+  EXPECT_EQ(*death, Death::OnMainThread) << "the handler hands its reference back to the main queue";
+  EXPECT_NE(CXEnhancedRatingsManager::sharedInstance()->enhancedRatingForVideoId(model->videoId()), nullptr)
+      << "the reopened page finds the rating cached";
 }
 
-TEST_F(StripUpdate, ADestroyedStripCancelsItsCertifiedLookup) {
-  auto gate = holdCertifiedAnswers();
-  Ref<CXEnhancedRating> record = rating({.movie = true, .critic = 80, .emsId = kCertifiedEmsId});
-  Ref<NSURLSessionDataTask> task;
-  {
+TEST_F(StripUpdate, AStartedCertifiedLookupCompletesAfterThePageCloses) {
+  // Shows a cached film and closes its page while the certified question waits at the gate.
+  auto closeMidQuestion = [&](CXEnhancedRating* record, services::Gate& gate, std::size_t arrivals) {
     Ref<CXEnhancedRatingViewContainer> strip = makeStrip();
+    auto death = watchDeath(strip.get());
     strip->updateContainerWithDisplayPageModel(cached(record));
     dispatch::MainRunLoop::runOnce();
     finishFadeIn();
-    task = strip->certifiedDataTask();
-    ASSERT_NE(task, nullptr);
+    EXPECT_NE(strip->certifiedDataTask(), nullptr);
+    EXPECT_TRUE(gate.waitForArrivals(arrivals, std::chrono::steady_clock::now() + kPatience));
+    return death;
+  };
+  auto gate = holdCertifiedAnswers();
+  Ref<CXEnhancedRating> record = rating({.movie = true, .critic = 80, .emsId = kCertifiedEmsId});
+  auto death = closeMidQuestion(record, *gate, 1);
+  EXPECT_EQ(*death, Death::Alive);
+  gate->release();
+  ASSERT_TRUE(runUntil([&] { return *death != Death::Alive; }));
+  EXPECT_EQ(*death, Death::OnMainThread);
+  EXPECT_TRUE(record->isValidated() && record->isCertified()) << "the answer settles the cached record";
+
+  // A failed answer posts nothing to the main queue: the handler's reference is the last one.
+  auto failingGate = holdCertifiedAnswers();
+  services::Misbehaviour failing;
+  failing.gate = failingGate;
+  failing.fault = services::Fault::ResetMidBody;
+  server().setMisbehaviour(Endpoint::Certified, failing);
+  death = closeMidQuestion(rating({.movie = true, .critic = 80, .emsId = kCertifiedEmsId}), *failingGate, 1);
+  failingGate->release();
+  ASSERT_TRUE(runUntil([&] { return *death != Death::Alive; }));
+  EXPECT_EQ(*death, Death::OnMainThread) << "released on the main queue even when nothing else goes there";
+}
+
+TEST_F(StripUpdate, DestructionCancelsALookupNobodyWaitsFor) {
+  auto gate = holdSearches();
+  Ref<NSURLSessionDataTask> task = CXEnhancedRatingsManager::sharedInstance()->enhancedRatingSession()
+                                       ->dataTaskWithRequest_completionHandler(
+                                           CXEnhancedRatingsManager::algoliaAPIRequestForTitle(ns("Heat")),
+                                           [](NSData*, NSURLResponse*, NSError*) {});
+  {
+    Ref<CXEnhancedRatingViewContainer> strip = makeStrip();
+    strip->setRatingDataTask(task);
+    task->resume();
     ASSERT_TRUE(gate->waitForArrivals(1, std::chrono::steady_clock::now() + kPatience));
   }
-  EXPECT_NE(task->state(), NSURLSessionTaskStateRunning);
+  EXPECT_NE(task->state(), NSURLSessionTaskStateRunning) << "destruction cancels the running task";
   gate->release();
-  ASSERT_TRUE(runUntil([&] { return task->state() == NSURLSessionTaskStateCompleted; }));
   settle();
-  EXPECT_FALSE(record->isValidated()) << "a cancelled question settles nothing";
+}
+
+TEST_F(StripUpdate, RowsFollowThePreferencesAtTheMomentTheRatingIsShown) {
+  // Built for the critic score alone; the audience score is switched on before the answer.
+  setPreferences(true, true, false, false);
+  Ref<CXEnhancedRatingViewContainer> strip = makeStrip();
+  setPreferences(true, true, true, true);
+  strip->updateContainerWithDisplayPageModel(cached(rating({.critic = 87, .audience = 55})));
+  dispatch::MainRunLoop::runOnce();
+  finishFadeIn();
+  EXPECT_EQ(utf8(strip->firstRatingPercentageLabel()->text()), "87%");
+  EXPECT_EQ(utf8(strip->secondRatingPercentageLabel()->text()), "55%");
+  EXPECT_TRUE(visible(strip->secondRatingImageView()));
+  EXPECT_FLOAT_EQ(strip->secondRatingMeterProgressView()->progress(), 0.55f);
+
+  // Built with two rows; the critic score is switched off before the answer.
+  Ref<CXEnhancedRatingViewContainer> two = makeStrip();
+  setPreferences(false, false, true, true);
+  two->updateContainerWithDisplayPageModel(cached(rating({.critic = 87, .audience = 55})));
+  dispatch::MainRunLoop::runOnce();
+  finishFadeIn();
+  EXPECT_EQ(utf8(two->firstRatingPercentageLabel()->text()), "55%") << "the one enabled score is row 1";
+  EXPECT_FALSE(visible(two->secondRatingImageView()));
+  EXPECT_EQ(two->secondRatingPercentageLabel()->text(), nullptr);
 }

@@ -55,51 +55,6 @@ bool isAllDecimalDigits(const NSString* word) {
   return word->rangeOfCharacterFromSet(nonDigits).location == static_cast<NSUInteger>(NSNotFound);
 }
 
-// The facts of one metadata line, written into model. Words are visited last
-// to first, so the line's first year is the one that stays.
-void readMetadataLine(CXVideoDisplayPageModel* model, const NSString* line) {
-  Ref<NSString> text = line->stringByReplacingOccurrencesOfString_withString(
-      NSString::stringWithCharacters(u"\uFFFC"), NSString::string());
-  Ref<NSArray> split = text->componentsSeparatedByCharactersInSet(NSCharacterSet::whitespaceAndNewlineCharacterSet());
-  std::vector<Ref<NSString>> words;
-  for (auto it = split->objects().rbegin(); it != split->objects().rend(); ++it) {
-    Ref<NSString> word = objc_cast<NSString>(it->get());
-    if (word && word->length() > 0) words.push_back(word);
-  }
-
-  const Ref<NSString> season = "Season"_ns;
-  model->setIsMovie(!text->containsString(season));
-
-  std::int64_t totalSeconds = 0;
-  for (size_t k = 0; k < words.size(); ++k) {
-    const NSString* word = words[k];
-    const bool hours = word->hasSuffix("h"_ns);
-    if (hours || word->hasSuffix("m"_ns)) {
-      Ref<NSString> digits = word->substringToIndex(word->length() - 1);
-      if (digits->length() == 0 || !isAllDecimalDigits(digits)) continue;
-      // A count too large for the total is no running time at all.
-      std::int64_t seconds = 0;
-      if (__builtin_mul_overflow(static_cast<std::int64_t>(digits->integerValue()), hours ? 3600 : 60, &seconds) ||
-          __builtin_add_overflow(totalSeconds, seconds, &totalSeconds))
-        continue;
-    } else if (word->containsString(season)) {
-      model->setIsMovie(false);
-      // The count stands before the word in the line: after it when reversed.
-      // A line that starts with the word has no count; the model keeps its own.
-      if (k + 1 < words.size()) model->setNumSeasons(words[k + 1]->integerValue());
-    } else if (word->containsString("Series"_ns) || word->containsString("Episodes"_ns)) {
-      model->setIsMovie(false);
-      model->setNumSeasons(1);
-    } else if (word->length() == 4 && isAllDecimalDigits(word)) {
-      model->setReleaseYear(box(word->integerValue()));
-    }
-  }
-  if (totalSeconds > 0) {
-    model->setIsMovie(true);
-    model->setRuntime(box(static_cast<long>(totalSeconds)));
-  }
-}
-
 void gatherFromMetadataCell(CXVideoDisplayPageModel* model, id cell) {
   StrongId contentView = sendIfAnswered<StrongId>(cell, "contentView");
   StrongId metadataView = firstSubviewOfClass(contentView.get(), objc_getClass("Argo.DisplayPageTitleMetadataView"));
@@ -129,6 +84,54 @@ void gatherFromTitleCell(CXVideoDisplayPageModel* model, id cell) {
 }
 
 }  // namespace
+
+// Words are visited last to first, so the line's first year is the one that stays.
+void readMetadataLine(CXVideoDisplayPageModel* model, const NSString* line) {
+  Ref<NSString> text = line->stringByReplacingOccurrencesOfString_withString(
+      NSString::stringWithCharacters(u"\uFFFC"), NSString::string());
+  Ref<NSArray> split = text->componentsSeparatedByCharactersInSet(NSCharacterSet::whitespaceAndNewlineCharacterSet());
+  std::vector<Ref<NSString>> words;
+  for (auto it = split->objects().rbegin(); it != split->objects().rend(); ++it) {
+    Ref<NSString> word = objc_cast<NSString>(it->get());
+    if (word && word->length() > 0) words.push_back(word);
+  }
+
+  const Ref<NSString> season = "Season"_ns;
+  model->setIsMovie(!text->containsString(season));
+
+  std::int64_t totalSeconds = 0;
+  bool overflowed = false;
+  for (size_t k = 0; k < words.size(); ++k) {
+    const NSString* word = words[k];
+    const bool hours = word->hasSuffix("h"_ns);
+    if (hours || word->hasSuffix("m"_ns)) {
+      Ref<NSString> digits = word->substringToIndex(word->length() - 1);
+      if (digits->length() == 0 || !isAllDecimalDigits(digits)) continue;
+      // A total too large to hold is no running time at all; the sum is
+      // checked before it is kept, so a wrapped one is never stored.
+      std::int64_t seconds = 0, sum = 0;
+      if (__builtin_mul_overflow(static_cast<std::int64_t>(digits->integerValue()), hours ? 3600 : 60, &seconds) ||
+          __builtin_add_overflow(totalSeconds, seconds, &sum))
+        overflowed = true;
+      else
+        totalSeconds = sum;
+    } else if (word->containsString(season)) {
+      model->setIsMovie(false);
+      // The count stands before the word in the line: after it when reversed.
+      // A line that starts with the word has no count; the model keeps its own.
+      if (k + 1 < words.size()) model->setNumSeasons(words[k + 1]->integerValue());
+    } else if (word->containsString("Series"_ns) || word->containsString("Episodes"_ns)) {
+      model->setIsMovie(false);
+      model->setNumSeasons(1);
+    } else if (word->length() == 4 && isAllDecimalDigits(word)) {
+      model->setReleaseYear(box(word->integerValue()));
+    }
+  }
+  if (totalSeconds > 0 && !overflowed) {
+    model->setIsMovie(true);
+    model->setRuntime(box(static_cast<long>(totalSeconds)));
+  }
+}
 
 StrongId collectionView_cellForItemAtIndexPath(id self, SEL _cmd, id collectionView, id indexPath) {
   if (!saved_collectionView_cellForItemAtIndexPath) return nullptr;

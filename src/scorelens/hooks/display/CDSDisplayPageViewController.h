@@ -1,8 +1,7 @@
 #pragma once
 // Hooks on Argo.CDSDisplayPageViewController: the current title page controller.
-// Their behaviour is finding the page's data source and creating its strip.
-// Until it is built, each replacement calls through unchanged and each added
-// method does nothing.
+// The viewDidLoad replacement calls through, then finds the page's data
+// sources and has each create its strip.
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its

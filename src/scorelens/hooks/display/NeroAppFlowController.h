@@ -1,8 +1,7 @@
 #pragma once
 // Hooks on NeroAppFlowController: the host's flow controller, which presents the
-// details action sheet. Their behaviour is intercepting the details sheet that
-// the module opens. Until it is built, each replacement calls through unchanged
-// and each added method does nothing.
+// details action sheet. The replacement swallows the details sheet that the
+// module opened and posts its contents; every other presentation calls through.
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its
