@@ -134,7 +134,8 @@ LookupError TransferLog::failure() const {
   LookupError error{requestOf(last.url), "", ""};
   if (last.errorCode != 0) {
     error.code = codeWord(last.errorCode);
-    error.message = fmt::format("{} ({} {}{})", last.errorDescription, last.method, last.url,
+    // The URL without its query, which only repeats the search tokens.
+    error.message = fmt::format("{} ({} {}{})", last.errorDescription, last.method, last.url.substr(0, last.url.find('?')),
                                 last.errorDetail.empty() ? "" : ": " + last.errorDetail);
   } else if (error.request == "home") {
     error.code = "no-tokens";
