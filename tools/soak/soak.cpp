@@ -176,16 +176,23 @@ int runVersion(const Options& o) {
                                 "CXAudienceRatingPercentageEnabled", "CXAudienceRatingMeterEnabled"};
 
   long served = 0, scores = 0, messages = 0, unsettled = 0, injected = 0;
+  std::vector<long> unsettledIds;  // the first few, to look into
   std::map<std::string, long> injectedByName;
   const long rssStart = residentKilobytes();
   const auto started = Clock::now();
+  std::vector<long> rssSamples;  // at each tenth of the run
   for (long i = 0; i < o.pages; ++i) {
+    if (i > 0 && i % std::max(1L, o.pages / 10) == 0) rssSamples.push_back(residentKilobytes());
     for (const char* key : kPreferences)
       NSUserDefaults::standardUserDefaults()->setBool_forKey(random() % 4 != 0, NSString::stringWithUTF8String(key));
-    server.clearMisbehaviours();
-    if (share(random) < o.failureShare) {
+    // Each endpoint's next answer is hostile with the chosen share, so about
+    // that share of the requests fail (a page asks each endpoint at most once).
+    for (auto endpoint : endpoints) {
+      if (share(random) >= o.failureShare) {
+        server.setMisbehaviour(endpoint, {});
+        continue;
+      }
       auto hostile = services::allHostile()[random() % services::allHostile().size()];
-      auto endpoint = endpoints[random() % endpoints.size()];
       auto reply = services::hostileReply(hostile, endpoint, std::chrono::milliseconds(long(o.timeout * 1000) + 500));
       reply.remaining = 1;
       server.setMisbehaviour(endpoint, reply);
@@ -204,13 +211,13 @@ int runVersion(const Options& o) {
     Shown shown = Shown::Nothing;
     const auto deadline = Clock::now() + std::chrono::duration<double>(o.timeout * 3 + 2);
     while (Clock::now() < deadline) {
-      dispatch::Clock::advance(100ms);
+      dispatch::Clock::advance(250ms);
       app.runUntil([&] { return (shown = shownBy(stripOf(page.value()).get())) != Shown::Nothing; }, 5ms);
       if (shown != Shown::Nothing) break;
     }
     scores += shown == Shown::Scores;
     messages += shown == Shown::Message;
-    unsettled += shown == Shown::Nothing;
+    if (shown == Shown::Nothing && ++unsettled <= 10) unsettledIds.push_back(videoId);
     page.value().close();
     for (int n = 0; n < 20 && page.value().isOpen(); ++n) {
       dispatch::Clock::advance(100ms);
@@ -244,6 +251,7 @@ int runVersion(const Options& o) {
                         {"scoresShown", scores},
                         {"messagesShown", messages},
                         {"unsettled", unsettled},
+                        {"unsettledVideoIds", unsettledIds},
                         {"lookups", lookups},
                         {"handlerCallsPerLookup", callsPerLookup},
                         {"transfers", transfers.load()},
@@ -252,6 +260,7 @@ int runVersion(const Options& o) {
                         {"hostileByName", injectedByName},
                         {"rssStartKB", rssStart},
                         {"rssEndKB", rssEnd},
+                        {"rssEachTenthKB", rssSamples},
                         {"seconds", std::chrono::duration<double>(Clock::now() - started).count()}};
   std::cout << out.dump() << std::endl;
   NSURLSession::setTransferObserver(nullptr);
