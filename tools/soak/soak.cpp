@@ -199,6 +199,7 @@ int runVersion(const Options& o) {
       ++injected;
       ++injectedByName[std::string(services::hostileName(hostile))];
     }
+    server.log().clear();  // the stand-in's own record of requests is not the module's memory
     if (i % 50 == 0) CXEnhancedRatingsManager::sharedInstance()->setAIdAlgoliaToken_sIdAlgoliaToken(nullptr, nullptr);
 
     const long videoId = titles[random() % titles.size()].videoId;
