@@ -35,6 +35,8 @@ const Scenario kScenarios[] = {
     {"redirect-loop", "home", "too-many-redirects"},
 };
 
+void PrintTo(const Scenario& s, std::ostream* os) { *os << s.endpoint << "=" << s.name; }
+
 class CliHostile : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(CliHostile, FailsWithStatusThreeAndSaysWhichRequestAndWhy) {
