@@ -177,6 +177,7 @@ int runVersion(const Options& o) {
 
   long served = 0, scores = 0, messages = 0, unsettled = 0, injected = 0;
   std::vector<long> unsettledIds;  // the first few, to look into
+  long stripsAlive = 0, controllersAlive = 0;  // after their page was closed
   std::map<std::string, long> injectedByName;
   const long rssStart = residentKilobytes();
   const auto started = Clock::now();
@@ -199,7 +200,10 @@ int runVersion(const Options& o) {
       ++injected;
       ++injectedByName[std::string(services::hostileName(hostile))];
     }
-    server.log().clear();  // the stand-in's own record of requests is not the module's memory
+    // What the stand-ins record for tests (requests served, sheets shown) is
+    // not the module's memory.
+    server.log().clear();
+    app.clearPresentedSheets();
     if (i % 50 == 0) CXEnhancedRatingsManager::sharedInstance()->setAIdAlgoliaToken_sIdAlgoliaToken(nullptr, nullptr);
 
     const long videoId = titles[random() % titles.size()].videoId;
@@ -219,11 +223,20 @@ int runVersion(const Options& o) {
     scores += shown == Shown::Scores;
     messages += shown == Shown::Message;
     if (shown == Shown::Nothing && ++unsettled <= 10) unsettledIds.push_back(videoId);
+    Weak<NSObject> strip(stripOf(page.value()).get());
+    Weak<NSObject> controller(page.value().controller().get());
     page.value().close();
     for (int n = 0; n < 20 && page.value().isOpen(); ++n) {
       dispatch::Clock::advance(100ms);
       app.runUntil([&] { return !page.value().isOpen(); }, 5ms);
     }
+    // A closed page, and the strip with it, must be gone once its lookup has ended.
+    for (int n = 0; n < 40 && (strip.lock() || controller.lock()); ++n) {
+      dispatch::Clock::advance(250ms);
+      app.runUntil([&] { return !strip.lock() && !controller.lock(); }, 5ms);
+    }
+    stripsAlive += strip.lock() != nullptr;
+    controllersAlive += controller.lock() != nullptr;
   }
   // Every lookup's handler has run by the time its requests have ended.
   const auto drainUntil = Clock::now() + std::chrono::duration<double>(o.timeout * 3 + 2);
@@ -253,6 +266,8 @@ int runVersion(const Options& o) {
                         {"messagesShown", messages},
                         {"unsettled", unsettled},
                         {"unsettledVideoIds", unsettledIds},
+                        {"closedPagesStillAlive", controllersAlive},
+                        {"closedStripsStillAlive", stripsAlive},
                         {"lookups", lookups},
                         {"handlerCallsPerLookup", callsPerLookup},
                         {"transfers", transfers.load()},
