@@ -11,9 +11,8 @@
 
 namespace {
 
-// The module's real resource bundle, found from this file's place in the tree.
-const std::string kRealBundle =
-    (std::filesystem::path(__FILE__).parent_path() / "../../../resources/ScoreLens.bundle").lexically_normal().string();
+// The module's real resource bundle, in the source tree.
+const std::string kRealBundle = std::string(SCORELENS_SOURCE_DIR) + "/resources/ScoreLens.bundle";
 
 Ref<NSString> ns(const std::string& s) { return NSString::stringWithUTF8String(s); }
 
