@@ -70,15 +70,18 @@ int runLookup(const LookupOptions& o) {
   if (!task) {
     report.outcome = "failed";
     report.reason = "no search request could be made for this title";
+    report.error = LookupError{"search", "no-request", report.reason};
   } else {
     task->resume();
     if (!lookup.wait(std::chrono::seconds(90))) {
       task->cancel();
       report.outcome = "failed";
       report.reason = "the services did not answer in time";
+      report.error = LookupError{"search", "timed-out", report.reason};
     } else if (lookup.value->failed) {
       report.outcome = "failed";
-      report.reason = transfers.failureReason();
+      report.error = transfers.failure();
+      report.reason = report.error->message;
     } else {
       report.rating = lookup.value->rating;
       report.outcome = report.rating ? "rating" : "none";
@@ -104,14 +107,16 @@ int runLookup(const LookupOptions& o) {
       report.certified = answer.value->certified;
     } else {
       report.certifiedFailed = true;
+      report.error = transfers.failure();
     }
   }
 
+  if (report.error) std::cerr << "scorelens lookup: " << report.error->line() << "\n";
   if (o.json)
     std::cout << report.json().dump() << "\n";
   else
     std::cout << report.text(o.title, o.movie);
-  return report.outcome == "failed" ? 3 : 0;
+  return report.error ? 3 : 0;
 }
 
 }  // namespace

@@ -2,7 +2,12 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+
+#include "platform/foundation/net/url_error.h"
+#include "scorelens/lookup/CXServiceConfiguration.h"
 
 namespace cli {
 
@@ -37,6 +42,7 @@ nlohmann::json LookupReport::json() const {
   j["rating"] = ratingJson(rating.get());
   j["certified"] = {{"asked", certifiedAsked}, {"certified", certified}, {"failed", certifiedFailed}};
   if (outcome == "failed") j["reason"] = reason;
+  if (error) j["error"] = error->json();
   return j;
 }
 
@@ -81,25 +87,66 @@ void TransferLog::clear() {
   records_.clear();
 }
 
-std::string TransferLog::failureReason() const {
-  auto list = records();
-  for (auto it = list.rbegin(); it != list.rend(); ++it) {
-    if (it->errorCode == 0) continue;
-    const char* what = "the transfer failed";
-    switch (it->errorCode) {
-      case -1001: what = "the request timed out"; break;
-      case -1003: what = "the host was not found"; break;
-      case -1004: what = "the connection was refused"; break;
-      case -1005: what = "the connection was lost mid-answer"; break;
-      case -1015: what = "the compressed answer could not be decoded"; break;
-      case -1200: case -1202: what = "the secure connection failed (certificate not trusted)"; break;
-      case -999: what = "the request was cancelled"; break;
-    }
-    return fmt::format("{} ({} {})", what, it->method, it->url);
+namespace {
+
+std::string_view codeWord(long code) {
+  switch (code) {
+    case net::URLErrorCancelled: return "cancelled";
+    case net::URLErrorTimedOut: return "timed-out";
+    case net::URLErrorUnsupportedURL: return "unsupported-url";
+    case net::URLErrorCannotFindHost: return "host-not-found";
+    case net::URLErrorCannotConnectToHost: return "cannot-connect";
+    case net::URLErrorNetworkConnectionLost: return "connection-lost";
+    case net::URLErrorHTTPTooManyRedirects: return "too-many-redirects";
+    case net::URLErrorBadServerResponse: return "bad-server-response";
+    case net::URLErrorCannotDecodeContentData: return "cannot-decode";
+    case net::URLErrorAppTransportSecurityRequiresSecureConnection: return "insecure-redirect";
+    case net::URLErrorDataLengthExceedsMaximum: return "too-large";
+    case net::URLErrorSecureConnectionFailed: return "secure-connection-failed";
+    case net::URLErrorServerCertificateHasBadDate: return "certificate-expired";
+    case net::URLErrorServerCertificateUntrusted: return "certificate-untrusted";
+    default: return "transfer-failed";
   }
-  for (auto it = list.rbegin(); it != list.rend(); ++it)
-    if (it->url.find("/1/indexes/") != std::string::npos) return "the search service's answer was not JSON";
-  return "the ratings site's home page carried no usable search tokens";
+}
+
+// Which of the three requests a URL is, by its host as configured.
+std::string requestOf(const std::string& url) {
+  auto start = url.find("://");
+  start = start == std::string::npos ? 0 : start + 3;
+  std::string host = url.substr(start, url.find_first_of(":/?#", start) - start);
+  std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
+  const CXServiceConfiguration hosts = CXServiceConfiguration::current();
+  if (host == hosts.certifiedHost) return "certified";
+  if (host.ends_with(hosts.searchHostSuffix)) return "search";
+  return "home";
+}
+
+}  // namespace
+
+nlohmann::json LookupError::json() const { return {{"request", request}, {"code", code}, {"message", message}}; }
+
+std::string LookupError::line() const { return fmt::format("{} request failed: {} [{}]", request, message, code); }
+
+LookupError TransferLog::failure() const {
+  auto list = records();
+  if (list.empty()) return {"home", "no-request", "no request could be made"};
+  const NSURLSessionTransferRecord& last = list.back();
+  LookupError error{requestOf(last.url), "", ""};
+  if (last.errorCode != 0) {
+    error.code = codeWord(last.errorCode);
+    // The URL without its query, which only repeats the search tokens.
+    error.message = fmt::format("{} ({} {}{})", last.errorDescription, last.method, last.url.substr(0, last.url.find('?')),
+                                last.errorDetail.empty() ? "" : ": " + last.errorDetail);
+  } else if (error.request == "home") {
+    error.code = "no-tokens";
+    error.message = fmt::format("the home page carried no usable search tokens (HTTP {})", last.status);
+  } else {
+    error.code = "unusable-answer";
+    error.message = fmt::format("the {} answer could not be read (HTTP {})",
+                                error.request == "search" ? "search service's" : "certified-status service's",
+                                last.status);
+  }
+  return error;
 }
 
 }  // namespace cli

@@ -3,6 +3,7 @@
 // the transfers that were made.
 
 #include <mutex>
+#include <optional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -22,9 +23,21 @@ std::string meterBar(double percent, int width = 10);
 // The rating's fields as JSON (absent values null).
 nlohmann::json ratingJson(const CXEnhancedRating* rating);
 
+// Which request of a lookup failed and why, for people and scripts.
+struct LookupError {
+  std::string request;  // "home", "search" or "certified"
+  std::string code;     // a stable word: "timed-out", "too-large", "no-tokens", ...
+  std::string message;  // in plain words, naming the request's URL when one was sent
+
+  nlohmann::json json() const;
+  // One line for standard error: "home request failed: ...".
+  std::string line() const;
+};
+
 struct LookupReport {
   std::string outcome = "none";  // "rating", "none" or "failed"
   std::string reason;            // for "failed", in plain words
+  std::optional<LookupError> error;  // set when any request failed, the certified one included
   Ref<CXEnhancedRating> rating;
   bool certifiedAsked = false;
   bool certified = false;
@@ -41,9 +54,10 @@ class TransferLog {
   ~TransferLog();
   std::vector<NSURLSessionTransferRecord> records() const;
   void clear();
-  // Why a lookup failed, from the transfers: the last transport error, or
-  // which answer could not be used.
-  std::string failureReason() const;
+  // Why a lookup failed, from the last transfer (the lookup's requests run
+  // one after the other): its transport error, or which answer could not
+  // be used.
+  LookupError failure() const;
 
  private:
   mutable std::mutex lock_;

@@ -5,6 +5,7 @@
 #include "platform/foundation/NSURLSession.h"
 #include "scorelens/lookup/CXServiceConfiguration.h"
 #include "services/catalog.h"
+#include "services/hostile.h"
 #include "services/server.h"
 
 namespace cli {
@@ -16,8 +17,28 @@ void addServiceOptions(CLI::App* command, ServiceOptions& o, bool withCatalog) {
   group->add_option("--certified-host", o.certifiedHost, "Certified-status host")->capture_default_str();
   group->add_option("--connect-to", o.connectTo, "Route HOST:PORT:ADDRESS:PORT (as curl's --connect-to)");
   group->add_option("--cacert", o.cacert, "Trust only this PEM CA file")->check(CLI::ExistingFile);
+  group->add_option("--timeout", o.timeout, "Longest time one request may take, in seconds (default: the request's 30)")
+      ->check(CLI::PositiveNumber);
+  auto* hostile = group->add_option("--hostile", o.hostile,
+                                    "Make the embedded services misbehave: ENDPOINT=SCENARIO, ENDPOINT one of home, search, "
+                                    "certified (repeatable)");
+  hostile->check([](const std::string& value) -> std::string {
+    auto equals = value.find('=');
+    auto endpoint = value.substr(0, equals);
+    if (equals == std::string::npos || (endpoint != "home" && endpoint != "search" && endpoint != "certified"))
+      return "expected home=, search= or certified= before the scenario";
+    if (!services::hostileFromName(value.substr(equals + 1))) {
+      std::string names;
+      for (auto h : services::allHostile()) names += (names.empty() ? "" : ", ") + std::string(services::hostileName(h));
+      return "unknown scenario; one of " + names;
+    }
+    return {};
+  });
   auto* live = group->add_flag("--live", o.live, "Use the real services and the system's CA store");
+  hostile->excludes(live);
   live->excludes(group->get_option("--connect-to"));
+  hostile->excludes(group->get_option("--connect-to"));
+  hostile->excludes(group->get_option("--cacert"));
   if (withCatalog)
     group->add_option("--ratings-catalog", o.ratingsCatalog, "Catalog for the embedded services")
         ->check(CLI::ExistingFile)
@@ -33,6 +54,9 @@ std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptio
   CXServiceConfiguration::setCurrent(hosts);
 
   NSURLSessionTransportSettings transport;
+  // --timeout, else what the environment says (SCORELENS_REQUEST_TIMEOUT).
+  transport.requestTimeoutLimit =
+      o.timeout > 0 ? o.timeout : NSURLSessionConfiguration::defaultTransportSettings().requestTimeoutLimit;
   bool embedded = !o.live && o.connectTo.empty() && o.cacert.empty();
   if (embedded) {
     auto catalog = o.ratingsCatalog.empty() ? services::Catalog::load(services::defaultCatalogPath())
@@ -49,6 +73,18 @@ std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptio
     if (auto started = env->server_->start(); !started) {
       *error = fmt::format("cannot start the stand-in services: {}", started.error().message);
       return nullptr;
+    }
+    // A stall lasts past the client's time-out; stopping the server ends it.
+    const double limit = transport.requestTimeoutLimit > 0 ? std::min(transport.requestTimeoutLimit, 30.0) : 30.0;
+    const auto stall = std::chrono::milliseconds(static_cast<long>(limit * 1000) + 5000);
+    for (const std::string& entry : o.hostile) {
+      const auto equals = entry.find('=');
+      const std::string endpoint = entry.substr(0, equals);
+      const auto where = endpoint == "home" ? services::Endpoint::HomePage
+                         : endpoint == "search" ? services::Endpoint::Search
+                                                : services::Endpoint::Certified;
+      env->server_->setMisbehaviour(where, services::hostileReply(*services::hostileFromName(entry.substr(equals + 1)),
+                                                                  where, stall));
     }
     transport.caFile = env->server_->caFile().string();
     for (const std::string& host : env->server_->hostNames())

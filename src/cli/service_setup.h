@@ -27,6 +27,10 @@ struct ServiceOptions {
   std::string cacert;
   std::string ratingsCatalog;  // for the embedded services; empty: the shipped one
   bool live = false;
+  double timeout = 0;  // caps every request's time-out (seconds); 0: the requests' own
+  // ENDPOINT=SCENARIO ("search=drip"): the embedded services answer that
+  // endpoint with that hostile reply (services/hostile.h).
+  std::vector<std::string> hostile;
 };
 
 void addServiceOptions(CLI::App* command, ServiceOptions& options, bool withCatalog);

@@ -1,6 +1,32 @@
 #include "services/misbehaviour.h"
 
+#include <algorithm>
+
 namespace services {
+
+GeneratedBody::GeneratedBody(std::vector<Piece> pieces) : pieces_(std::move(pieces)) {
+  for (const auto& piece : pieces_) size_ += piece.text.size() * piece.repeat;
+}
+
+void GeneratedBody::copy(std::size_t offset, std::size_t length, std::string& out) const {
+  std::size_t start = 0;  // of the current piece
+  for (const auto& piece : pieces_) {
+    const std::size_t pieceSize = piece.text.size() * piece.repeat;
+    if (length == 0) return;
+    if (offset < start + pieceSize) {
+      std::size_t at = offset - start;
+      while (length > 0 && at < pieceSize) {
+        const std::size_t within = at % piece.text.size();
+        const std::size_t n = std::min(length, piece.text.size() - within);
+        out.append(piece.text, within, n);
+        at += n;
+        offset += n;
+        length -= n;
+      }
+    }
+    start += pieceSize;
+  }
+}
 
 void Gate::release() {
   {

@@ -12,6 +12,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
+
+#include "services/compression.h"
 
 namespace services {
 
@@ -52,8 +56,38 @@ enum class Fault {
 
 std::string_view faultName(Fault fault);
 
-// For the two compressed-body faults: the coding is the one the client
-// accepts (br before gzip), or gzip when it accepts neither.
+// A body made on the fly as it is sent, so that a huge or deeply nested one
+// costs the server no memory: each piece's text `repeat` times, in order.
+class GeneratedBody {
+ public:
+  struct Piece {
+    std::string text;
+    std::size_t repeat = 1;
+  };
+  GeneratedBody() = default;
+  explicit GeneratedBody(std::vector<Piece> pieces);
+  std::size_t size() const { return size_; }
+  // Appends up to `length` bytes from `offset` (fewer at the end).
+  void copy(std::size_t offset, std::size_t length, std::string& out) const;
+
+ private:
+  std::vector<Piece> pieces_;
+  std::size_t size_ = 0;
+};
+
+// What TLS shows for an endpoint's host name.
+enum class Certificate {
+  Valid,
+  ForAnotherHost,  // signed by the server's authority, but for another name
+  Expired,         // for the right names, but out of date
+};
+
+// A described reply: how an endpoint's own answer is changed, or replaced,
+// before the server plays it back. Everything is data, so a scenario is a
+// value (see hostile.h for the named ones).
+//
+// For the two compressed-body faults: the coding is `coding` if set, else
+// the one the client accepts (br before gzip), or gzip when it accepts neither.
 struct Misbehaviour {
   Fault fault = Fault::None;
   int status = 0;                       // non-zero: answer with this status, body unchanged
@@ -65,6 +99,19 @@ struct Misbehaviour {
   // that does not check the end of a compressed stream (libcurl does not)
   // sees the decoded prefix, so the cut decides what it is missing.
   std::optional<std::size_t> cutAfter;
+
+  // Header fields added to the answer; in a value, "{host}" becomes the
+  // request's host name (without a port) and "{target}" its target.
+  std::vector<std::pair<std::string, std::string>> headers;
+  // Replaces the answer's body; sent as it is (no content coding).
+  std::optional<GeneratedBody> body;
+  // Forces the content coding of the endpoint's own answer.
+  std::optional<ContentCoding> coding;
+  // Pacing of the body: this many bytes each second; 0: as fast as it goes.
+  std::size_t bytesPerSecond = 0;
+  // Chosen at the TLS handshake by the name the client asks for; `remaining`
+  // counts handshakes for it.
+  Certificate certificate = Certificate::Valid;
 };
 
 }  // namespace services

@@ -10,6 +10,9 @@
 
 #include <sys/socket.h>
 
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+
 #include <fmt/format.h>
 #include <httplib.h>
 
@@ -121,6 +124,33 @@ bool encodesComposedBody(Fault fault) {
 
 bool isPageFault(Fault fault) { return fault == Fault::PageWithoutMarker || fault == Fault::PageWithBrokenSettings; }
 
+std::string expandPlaceholders(std::string value, const std::string& host, const std::string& target) {
+  for (auto [name, replacement] : {std::pair<std::string_view, const std::string&>{"{host}", host}, {"{target}", target}}) {
+    for (auto at = value.find(name); at != std::string::npos; at = value.find(name, at + replacement.size()))
+      value.replace(at, name.size(), replacement);
+  }
+  return value;
+}
+
+// A TLS context that shows the given certificate, for the handshakes that a
+// certificate fault switches to.
+std::shared_ptr<SSL_CTX> contextFor(const tls::Credentials& credentials) {
+  std::shared_ptr<SSL_CTX> context(SSL_CTX_new(TLS_server_method()), SSL_CTX_free);
+  std::unique_ptr<BIO, decltype(&BIO_free)> certificate(
+      BIO_new_mem_buf(credentials.certificatePem.data(), static_cast<int>(credentials.certificatePem.size())), BIO_free);
+  std::unique_ptr<BIO, decltype(&BIO_free)> key(
+      BIO_new_mem_buf(credentials.privateKeyPem.data(), static_cast<int>(credentials.privateKeyPem.size())), BIO_free);
+  if (!context || !certificate || !key) return nullptr;
+  std::unique_ptr<X509, decltype(&X509_free)> x509(PEM_read_bio_X509(certificate.get(), nullptr, nullptr, nullptr),
+                                                   X509_free);
+  std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)> pkey(
+      PEM_read_bio_PrivateKey(key.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
+  if (!x509 || !pkey || SSL_CTX_use_certificate(context.get(), x509.get()) != 1 ||
+      SSL_CTX_use_PrivateKey(context.get(), pkey.get()) != 1)
+    return nullptr;
+  return context;
+}
+
 }  // namespace
 
 struct ServicesServer::Answer {
@@ -167,9 +197,23 @@ Status ServicesServer::start() {
     names.push_back("*" + lower(options_.searchHostSuffix.substr(dot)));
   }
   names.push_back("localhost");
-  auto credentials = tls::makeServerCredentials(names);
-  if (!credentials) {
-    return Error{fmt::format("cannot make the server certificate: {}", credentials.error())};
+  auto authority = tls::CertificateAuthority::create();
+  if (!authority) {
+    return Error{fmt::format("cannot make the certificate authority: {}", authority.error())};
+  }
+  auto credentials = authority.value().issueServerCertificate(names);
+  // What the two certificate faults show: the same authority, but another
+  // name, or the right names out of date.
+  auto otherHost = authority.value().issueServerCertificate({"another-host.example"});
+  auto expired = authority.value().issueServerCertificate(names, tls::KeyKind::EcP256, tls::Validity::Expired);
+  if (!credentials || !otherHost || !expired) {
+    return Error{fmt::format("cannot make the server certificates: {}",
+                             !credentials ? credentials.error() : !otherHost ? otherHost.error() : expired.error())};
+  }
+  otherHostContext_ = contextFor(otherHost.value());
+  expiredContext_ = contextFor(expired.value());
+  if (!otherHostContext_ || !expiredContext_) {
+    return Error{"cannot load the certificates for certificate faults"};
   }
   auto files = tls::writeCredentials(credentials.value(), directory);
   if (!files) {
@@ -182,6 +226,9 @@ Status ServicesServer::start() {
   if (!server_->is_valid()) {
     return Error{"the TLS server could not load its certificate and key"};
   }
+  // The name the client asks for picks the certificate, before any request.
+  SSL_CTX_set_tlsext_servername_callback(server_->ssl_context(), &ServicesServer::onServerName);
+  SSL_CTX_set_tlsext_servername_arg(server_->ssl_context(), this);
   auto handler = [this](const httplib::Request& request, httplib::Response& response) { handle(request, response); };
   // Every method reaches the handler, so every request is recorded.
   server_->Get(".*", handler);
@@ -309,6 +356,36 @@ Misbehaviour ServicesServer::takeMisbehaviour(Endpoint endpoint) {
   return taken.remaining == 0 ? Misbehaviour{} : taken;
 }
 
+int ServicesServer::onServerName(SSL* ssl, int*, void* arg) {
+  auto* self = static_cast<ServicesServer*>(arg);
+  const char* name = SSL_get_servername(ssl, TLSEXT_NAMETYPE_host_name);
+  if (!name) {
+    return SSL_TLSEXT_ERR_OK;
+  }
+  const std::string host = lower(name);
+  const auto suffix = lower(self->options_.searchHostSuffix);
+  const Endpoint endpoint = host == lower(self->options_.ratingsHost)   ? Endpoint::HomePage
+                            : host == lower(self->options_.certifiedHost) ? Endpoint::Certified
+                            : host.size() > suffix.size() && host.ends_with(suffix) ? Endpoint::Search
+                                                                                     : Endpoint::Other;
+  std::lock_guard lock(self->mutex_);
+  auto it = self->misbehaviours_.find(endpoint);
+  if (it == self->misbehaviours_.end() || it->second.certificate == Certificate::Valid) {
+    return SSL_TLSEXT_ERR_OK;
+  }
+  SSL_set_SSL_CTX(ssl, it->second.certificate == Certificate::Expired ? self->expiredContext_.get()
+                                                                       : self->otherHostContext_.get());
+  if (it->second.remaining > 0 && --it->second.remaining == 0) {
+    self->misbehaviours_.erase(it);
+  }
+  return SSL_TLSEXT_ERR_OK;
+}
+
+bool ServicesServer::pace(std::size_t bytesPerSecond) {
+  std::unique_lock lock(mutex_);
+  return bytesPerSecond == 0 || !stopping_.wait_for(lock, std::chrono::seconds(1), [&] { return stopRequested_; });
+}
+
 void ServicesServer::wait(const Misbehaviour& misbehaviour) {
   if (misbehaviour.delay.count() > 0) {
     std::unique_lock lock(mutex_);
@@ -398,57 +475,71 @@ void ServicesServer::handle(const httplib::Request& request, httplib::Response& 
   if (fault == Fault::InvalidUtf8) {
     body = withInvalidUtf8(std::move(body));
   }
-  ContentCoding coding = negotiateCoding(request.get_header_value("Accept-Encoding"));
+  ContentCoding coding = misbehaviour.body ? ContentCoding::Identity
+                                           : misbehaviour.coding.value_or(
+                                                 negotiateCoding(request.get_header_value("Accept-Encoding")));
   if ((fault == Fault::TruncatedCompressedBody || fault == Fault::CorruptCompressedBody) &&
       coding == ContentCoding::Identity) {
     coding = ContentCoding::Gzip;
   }
   // The home page and the title pages are the same for every request: their
-  // encodings are made once. Their keys: the variant, or the path.
+  // encodings are made once. Their keys: the variant, or the path. A described
+  // body is made on the fly and never kept.
   std::string staticKey;
-  if (encodesComposedBody(fault) && answer.contentType == kHtmlType && answer.status == 200) {
+  if (!misbehaviour.body && encodesComposedBody(fault) && answer.contentType == kHtmlType && answer.status == 200) {
     staticKey = endpoint == Endpoint::HomePage ? fmt::format("home/{}", static_cast<int>(homePageVariant(fault)))
                                                : request.path;
   }
-  auto encoded = encodedBody(staticKey, coding, body);
+  auto encoded = encodedBody(staticKey, coding, misbehaviour.body ? std::string() : body);
   if (!encoded) {
     response.status = 500;
     response.set_content(encoded.error().message, "text/plain");
     return;
   }
-  std::shared_ptr<const std::string> shared = std::move(encoded).value();
+  std::string bytes = *encoded.value();
   // A cut always leaves at least one byte out, or the fault would not show.
-  const std::size_t size = shared->size();
-  const std::size_t cut = std::min(misbehaviour.cutAfter.value_or(size / 2), size == 0 ? 0 : size - 1);
+  auto cutOf = [&](std::size_t size) { return std::min(misbehaviour.cutAfter.value_or(size / 2), size == 0 ? 0 : size - 1); };
   if (fault == Fault::TruncatedCompressedBody) {
-    shared = std::make_shared<const std::string>(shared->substr(0, cut));
+    bytes.resize(cutOf(bytes.size()));
   } else if (fault == Fault::CorruptCompressedBody) {
-    shared = std::make_shared<const std::string>(corrupted(coding, *shared));
+    bytes = corrupted(coding, bytes);
   }
-  const std::size_t cutAt = fault == Fault::ResetMidBody ? cut : shared->size();
+  // What goes out: the described body, or the encoded answer.
+  auto source = std::make_shared<const GeneratedBody>(misbehaviour.body ? *misbehaviour.body
+                                                                        : GeneratedBody({{std::move(bytes)}}));
+  const std::size_t size = source->size();
+  const std::size_t cutAt = fault == Fault::ResetMidBody ? cutOf(size) : size;
 
   response.status = answer.status;
   for (auto& [name, value] : answer.headers) {
     response.set_header(name, value);
   }
+  for (const auto& [name, value] : misbehaviour.headers) {
+    response.set_header(name, expandPlaceholders(value, host, request.target));
+  }
   response.set_header("Vary", "Accept-Encoding");
   if (coding != ContentCoding::Identity) {
     response.set_header("Content-Encoding", std::string(codingName(coding)));
   }
-  if (shared->empty()) {
+  if (size == 0) {
     response.set_content("", answer.contentType);
     return;
   }
   // A body with a known length from a provider: cpp-httplib sends it as it
   // is (no compression of its own), and stopping the provider early closes
-  // the connection mid-body.
+  // the connection mid-body. A paced body sends its share each second.
+  const std::size_t chunk = misbehaviour.bytesPerSecond > 0 ? misbehaviour.bytesPerSecond : kWriteChunk;
   response.set_content_provider(
-      shared->size(), answer.contentType,
-      [shared, cutAt](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-        if (offset >= cutAt) {
+      size, answer.contentType,
+      [this, source, cutAt, chunk, pacing = misbehaviour.bytesPerSecond](std::size_t offset, std::size_t length,
+                                                                          httplib::DataSink& sink) {
+        if (offset >= cutAt || (pacing > 0 && offset > 0 && !pace(pacing))) {
           return false;
         }
-        return sink.write(shared->data() + offset, std::min({length, cutAt - offset, kWriteChunk}));
+        const std::size_t n = std::min({length, cutAt - offset, chunk});
+        std::string piece;
+        source->copy(offset, n, piece);
+        return sink.write(piece.data(), piece.size());
       });
 }
 

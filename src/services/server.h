@@ -25,6 +25,9 @@
 #include "services/request_log.h"
 #include "services/result.h"
 
+struct ssl_st;
+struct ssl_ctx_st;
+
 namespace httplib {
 class Request;
 class Response;
@@ -96,6 +99,10 @@ class ServicesServer {
   Answer composeSearch(const std::string& host, const httplib::Request& request);
   Misbehaviour takeMisbehaviour(Endpoint endpoint);
   void wait(const Misbehaviour& misbehaviour);
+  // Waits a second between paced pieces; false once the server is stopping.
+  bool pace(std::size_t bytesPerSecond);
+  // OpenSSL's server-name callback: a certificate fault's certificate.
+  static int onServerName(ssl_st* ssl, int* alert, void* self);
   const std::string& homePage(HomePageVariant variant);
   // The body in the coding; a non-empty key names a body that never changes,
   // whose encoding is then made once and kept.
@@ -111,6 +118,8 @@ class ServicesServer {
   std::uint16_t port_ = 0;
   std::filesystem::path caFile_;
   std::filesystem::path temporaryDirectory_;  // removed at destruction when set
+  std::shared_ptr<ssl_ctx_st> otherHostContext_;  // for Certificate::ForAnotherHost
+  std::shared_ptr<ssl_ctx_st> expiredContext_;    // for Certificate::Expired
 
   mutable std::mutex mutex_;  // guards what follows
   std::condition_variable stopping_;

@@ -105,6 +105,11 @@ NSURLSessionTransportSettings NSURLSessionConfiguration::defaultTransportSetting
   NSURLSessionTransportSettings settings;
   if (const char* caFile = std::getenv("SCORELENS_CA_FILE")) settings.caFile = caFile;
   if (const char* routes = std::getenv("SCORELENS_CONNECT_TO")) settings.connectTo = splitList(routes);
+  if (const char* limit = std::getenv("SCORELENS_REQUEST_TIMEOUT")) {
+    char* end = nullptr;
+    double seconds = std::strtod(limit, &end);
+    if (end != limit && *end == '\0' && seconds > 0) settings.requestTimeoutLimit = seconds;
+  }
   return settings;
 }
 
@@ -190,6 +195,13 @@ void NSURLSessionTask::finish(Ref<NSData> data, Ref<NSURLResponse> response, Ref
     record.url = request_->URL() ? utf8(request_->URL()->absoluteString()) : std::string();
     if (auto* http = objc_cast<NSHTTPURLResponse>(response.get())) record.status = http->statusCode();
     record.errorCode = error ? error->code() : 0;
+    if (error) {
+      record.errorDescription = utf8(error->localizedDescription());
+      if (NSDictionary* info = error->userInfo()) {
+        if (auto* detail = objc_cast<NSString>(info->objectForKey(nsText("NSDebugDescription").get())))
+          record.errorDetail = utf8(detail);
+      }
+    }
     record.milliseconds = milliseconds;
     (*observer)(record);
   }
@@ -208,7 +220,9 @@ Ref<NSURLSession> NSURLSession::sessionWithConfiguration(NSURLSessionConfigurati
   own->timeoutIntervalForRequest = source->timeoutIntervalForRequest;
 
   auto session = make<NSURLSession>();
-  session->transport_ = std::make_unique<net::Transport>(net::Config{own->transport().caFile, own->transport().connectTo});
+  const NSURLSessionTransportSettings& settings = own->transport();
+  session->transport_ = std::make_unique<net::Transport>(
+      net::Config{settings.caFile, settings.connectTo, settings.requestTimeoutLimit, settings.maximumBodyBytes});
   session->callbackQueue_ = dispatch_queue_create(kCallbackQueueLabel);
   session->configuration_ = std::move(own);
   return session;

@@ -34,10 +34,16 @@ enum NSURLSessionTaskState : long {
 using NSURLSessionDataCompletion = std::function<void(NSData*, NSURLResponse*, NSError*)>;
 
 // Transport settings that the platform leaves to the system: trusted
-// authorities and host routing. Process-wide, read when a configuration is made.
+// authorities, host routing and limits. Process-wide, read when a
+// configuration is made.
 struct NSURLSessionTransportSettings {
   std::string caFile;                  // PEM authorities; empty: the system's store
   std::vector<std::string> connectTo;  // curl's HOST:PORT:ADDRESS:PORT
+  // Caps every request's time-out, which bounds the whole request (seconds;
+  // zero or less: the request's own time-out alone).
+  double requestTimeoutLimit = 0;
+  // The largest answer body a task accepts; a larger one fails with -1103.
+  std::size_t maximumBodyBytes = 16 * 1024 * 1024;
 };
 
 // Not synchronised: configure it on one thread, then make sessions from it
@@ -50,14 +56,16 @@ class NSURLSessionConfiguration : public NSObject {
   // command line or a test before sessions are made. Any thread.
   static void setDefaultTransportSettings(NSURLSessionTransportSettings settings);
   // What was set, or, when nothing was, the environment: SCORELENS_CA_FILE
-  // (a PEM file) and SCORELENS_CONNECT_TO (comma-separated entries).
+  // (a PEM file), SCORELENS_CONNECT_TO (comma-separated entries) and
+  // SCORELENS_REQUEST_TIMEOUT (seconds, the requestTimeoutLimit).
   static NSURLSessionTransportSettings defaultTransportSettings();
   // Tests only: forgets what setDefaultTransportSettings set.
   static void resetDefaultTransportSettingsForTesting();
 
   const NSURLSessionTransportSettings& transport() const { return transport_; }
   void setTransport(NSURLSessionTransportSettings t) { transport_ = std::move(t); }
-  // Kept for the platform's API; a request's own timeoutInterval governs.
+  // Kept for the platform's API; a request's own timeoutInterval governs,
+  // bounding the whole request, capped by transport().requestTimeoutLimit.
   double timeoutIntervalForRequest = 60;
 
  private:
@@ -109,6 +117,8 @@ struct NSURLSessionTransferRecord {
   std::string url;
   long status = 0;      // 0 when there was no response
   long errorCode = 0;   // 0 on success
+  std::string errorDescription;  // the error's description, empty on success
+  std::string errorDetail;       // the transport's reason, for people; may be empty
   double milliseconds = 0;  // from resume to the end of the transfer
 };
 

@@ -102,7 +102,8 @@ bool addSubjectAltNames(X509* cert, const std::vector<std::string>& dnsNames) {
 
 // Everything two certificates share: version 3, a random positive serial,
 // the subject's CN, the issuer, the validity window and the public key.
-CertPtr newCertificate(const std::string& commonName, X509* issuer, EVP_PKEY* subjectKey) {
+CertPtr newCertificate(const std::string& commonName, X509* issuer, EVP_PKEY* subjectKey,
+                       Validity validity = Validity::Current) {
   CertPtr cert(X509_new());
   BignumPtr serial(BN_new());
   if (!cert || !serial || X509_set_version(cert.get(), X509_VERSION_3) != 1 ||
@@ -117,8 +118,10 @@ CertPtr newCertificate(const std::string& commonName, X509* issuer, EVP_PKEY* su
   X509_NAME* issuerName = issuer ? X509_get_subject_name(issuer) : subject;
   if (X509_set_issuer_name(cert.get(), issuerName) != 1) return nullptr;
 
-  if (!X509_time_adj_ex(X509_getm_notBefore(cert.get()), -kDaysBack, 0, nullptr) ||
-      !X509_time_adj_ex(X509_getm_notAfter(cert.get()), kDaysValid - kDaysBack, 0, nullptr))
+  // An expired one ended yesterday, after a month.
+  const bool expired = validity == Validity::Expired;
+  if (!X509_time_adj_ex(X509_getm_notBefore(cert.get()), expired ? -31 : -kDaysBack, 0, nullptr) ||
+      !X509_time_adj_ex(X509_getm_notAfter(cert.get()), expired ? -1 : kDaysValid - kDaysBack, 0, nullptr))
     return nullptr;
   if (X509_set_pubkey(cert.get(), subjectKey) != 1) return nullptr;
   return cert;
@@ -218,7 +221,7 @@ Result<CertificateAuthority> CertificateAuthority::create(KeyKind kind) {
 }
 
 Result<Credentials> CertificateAuthority::issueServerCertificate(const std::vector<std::string>& dnsNames,
-                                                                KeyKind kind) const {
+                                                                KeyKind kind, Validity validity) const {
   using R = Result<Credentials>;
   requireState(state_.get());
   for (const auto& name : dnsNames)
@@ -233,7 +236,7 @@ Result<Credentials> CertificateAuthority::issueServerCertificate(const std::vect
   if (commonName.size() > 64) commonName = "ScoreLens Test Server";
 
   X509* issuer = state_->certificate.get();
-  CertPtr cert = newCertificate(commonName, issuer, key.get());
+  CertPtr cert = newCertificate(commonName, issuer, key.get(), validity);
   if (!cert) return R::failure(openSslFailure("server certificate"));
 
   X509V3_CTX ctx;

@@ -14,6 +14,9 @@
 namespace services::tls {
 
 enum class KeyKind { Rsa2048, EcP256 };
+// Current: valid from one day ago for two years. Expired: ended yesterday,
+// for servers that test how clients refuse it.
+enum class Validity { Current, Expired };
 
 // PEM text of a server identity and of the authority that signed it.
 struct Credentials {
@@ -47,11 +50,12 @@ class CertificateAuthority {
 
   // Issues a server certificate, with a fresh key of `kind`, for `dnsNames`
   // (each a subjectAltName DNS entry; "*.example.com" wildcards allowed) plus
-  // the IP address 127.0.0.1, valid from one day ago for two years, for server
+  // the IP address 127.0.0.1, valid as `validity` says, for server
   // authentication. Fails for a name that is not a host name (empty, over 253
   // characters, or holding anything but letters, digits, '-', '_' and '.').
   Result<Credentials> issueServerCertificate(const std::vector<std::string>& dnsNames,
-                                             KeyKind kind = KeyKind::EcP256) const;
+                                             KeyKind kind = KeyKind::EcP256,
+                                             Validity validity = Validity::Current) const;
 
  private:
   struct State;

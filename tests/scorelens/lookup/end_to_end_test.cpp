@@ -15,6 +15,7 @@
 #include "lookup_fixture.h"
 #include "platform/dispatch/dispatch.h"
 #include "scorelens/lookup/CXEnhancedRatingsManager.h"
+#include "services/hostile.h"
 #include "services/server.h"
 
 using namespace lookup_test;
@@ -321,4 +322,55 @@ TEST_F(EndToEnd, CertifiedStatusSettlesOrFails) {
     EXPECT_EQ(probe->failed, c.failed);
   }
   EXPECT_EQ(server->log().count(Endpoint::Certified), 3u);
+}
+
+// Every hostile answer of each service ends the lookup once, as a failure,
+// within the time-out plus a second, and the session serves the next lookup.
+// Each scenario gets a fresh session capped at one second, so that no
+// connection made earlier hides a certificate fault.
+TEST_F(EndToEnd, HostileServicesEachEndInOneFailureInTimeAndLeaveTheSessionUsable) {
+  using services::Hostile;
+  constexpr auto kLimit = 1s;
+  CXEnhancedRatingsManager* manager = CXEnhancedRatingsManager::sharedInstance();
+  Ref<NSURLSession> original = manager->enhancedRatingSession();
+  auto configuration = NSURLSessionConfiguration::defaultSessionConfiguration();
+  auto transport = configuration->transport();
+  transport.requestTimeoutLimit = std::chrono::duration<double>(kLimit).count();
+  configuration->setTransport(transport);
+
+  const std::pair<Endpoint, const char*> endpoints[] = {
+      {Endpoint::HomePage, "home"}, {Endpoint::Search, "search"}, {Endpoint::Certified, "certified"}};
+  for (auto [endpoint, endpointName] : endpoints) {
+    for (Hostile hostile : services::allHostile()) {
+      SCOPED_TRACE(std::string(endpointName) + " " + std::string(services::hostileName(hostile)));
+      manager->setEnhancedRatingSession(NSURLSession::sessionWithConfiguration(configuration.get()).get());
+      if (endpoint == Endpoint::HomePage) clearTokens(); else holdServerTokens();
+      server->setMisbehaviour(endpoint, services::hostileReply(hostile, endpoint, kLimit + 2s));
+
+      const auto started = std::chrono::steady_clock::now();
+      if (endpoint == Endpoint::Certified) {
+        auto probe = std::make_shared<RatingProbe>();
+        Ref<NSURLSessionDataTask> task = CXEnhancedRatingsManager::certifiedDataTaskForEMSId_completionHandler(
+            ns("c60f41a6-5347-50b7-b030-ced2e1c8213a"), [probe](bool certified, bool failed) {
+              RatingProbe::handlerFor(probe)(nullptr, failed && !certified);
+            });
+        ASSERT_NE(task, nullptr);
+        task->resume();
+        EXPECT_TRUE(probe->waitForCall());
+        drainCallbacks();
+        EXPECT_EQ(probe->callCount(), 1);
+        EXPECT_TRUE(probe->failed) << "an unsettled answer is (NO, YES)";
+      } else {
+        auto outcome = lookUp(heat());
+        EXPECT_EQ(outcome->rating, nullptr);
+        EXPECT_TRUE(outcome->failed);
+      }
+      EXPECT_LT(std::chrono::steady_clock::now() - started, kLimit + 1s);
+
+      server->clearMisbehaviours();
+      holdServerTokens();
+      EXPECT_NE(lookUp(heat())->rating, nullptr) << "the session still serves the next lookup";
+    }
+  }
+  manager->setEnhancedRatingSession(original.get());
 }

@@ -16,6 +16,8 @@
 #include "platform/foundation/net/content_decoding.h"
 #include "platform/foundation/net/curl_handles.h"
 
+#include <openssl/x509_vfy.h>
+
 namespace net {
 namespace {
 
@@ -116,9 +118,10 @@ struct Task {
   char errorBuffer[CURL_ERROR_SIZE] = {};
 
   bool limited = false;
-  Clock::duration idleLimit{};
-  Clock::time_point lastProgress{};
-  curl_off_t uploaded = 0;
+  Clock::time_point deadline{};
+  std::size_t maxBodyBytes = 0;
+  std::size_t received = 0;  // raw body bytes of the current response
+  bool tooLarge = false;
 
   // The response being received; reset at each new status line, since
   // redirects and interim responses come first.
@@ -136,13 +139,13 @@ void beginResponse(Task& task) {
   task.codings.clear();
   task.body.clear();
   task.undecodable = false;
+  task.received = 0;
 }
 
 size_t onHeader(char* data, size_t size, size_t count, void* user) {
   auto& task = *static_cast<Task*>(user);
   size_t length = size * count;
   std::string_view line(data, length);
-  task.lastProgress = Clock::now();
   if (line.starts_with("HTTP/")) {
     beginResponse(task);
   } else if (trim(line).empty()) {
@@ -171,22 +174,28 @@ size_t onHeader(char* data, size_t size, size_t count, void* user) {
 size_t onBody(char* data, size_t size, size_t count, void* user) {
   auto& task = *static_cast<Task*>(user);
   size_t length = size * count;
-  task.lastProgress = Clock::now();
+  task.received += length;
+  if (task.received > task.maxBodyBytes) {
+    task.tooLarge = true;
+    return 0;  // ends the transfer with CURLE_WRITE_ERROR
+  }
   if (task.undecodable || !task.decoder.feed(std::string_view(data, length), task.body)) {
     task.undecodable = true;
-    return 0;  // ends the transfer with CURLE_WRITE_ERROR
+    return 0;
+  }
+  // Checked after decoding, so a small compressed body that expands beyond
+  // the cap is caught too (at most one piece's expansion past it).
+  if (task.body.size() > task.maxBodyBytes) {
+    task.tooLarge = true;
+    return 0;
   }
   return length;
 }
 
-// Only to see upload progress: a large body still being sent is not idle.
-int onProgress(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t uploaded) {
-  auto& task = *static_cast<Task*>(user);
-  if (uploaded != task.uploaded) {
-    task.uploaded = uploaded;
-    task.lastProgress = Clock::now();
-  }
-  return 0;
+bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() &&
+         std::equal(prefix.begin(), prefix.end(), text.begin(),
+                    [](unsigned char a, unsigned char b) { return std::tolower(a) == std::tolower(b); });
 }
 
 HeaderFields responseHeaders(CURL* easy) {
@@ -279,7 +288,7 @@ class Transport::Worker {
       int active = 0;
       curl_multi_perform(multi_.get(), &active);
       collectFinished();
-      expireIdle();
+      expireLate();
       curl_multi_poll(multi_.get(), nullptr, 0, pollTimeoutMs(), nullptr);
     }
   }
@@ -317,7 +326,9 @@ class Transport::Worker {
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // A secure request never goes on in the clear, whoever redirects it.
+    const bool secure = startsWithIgnoringCase(request.url, "https:");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L);
@@ -333,9 +344,6 @@ class Transport::Worker {
     curl_easy_setopt(easy, CURLOPT_HEADERDATA, raw);
     curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(easy, CURLOPT_WRITEDATA, raw);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, raw);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
 
     if (method == "HEAD") {
       curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
@@ -349,14 +357,16 @@ class Transport::Worker {
       curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
     }
 
-    double seconds = request.timeoutSeconds;
-    if (seconds > 0 && std::isfinite(seconds)) {
+    double seconds = request.timeoutSeconds > 0 && std::isfinite(request.timeoutSeconds) ? request.timeoutSeconds : 0;
+    if (config_.timeoutLimitSeconds > 0 && (seconds == 0 || config_.timeoutLimitSeconds < seconds))
+      seconds = config_.timeoutLimitSeconds;
+    if (seconds > 0) {
       raw->limited = true;
       // Past ~30 years the limit is no limit; keeps the conversion in range.
-      raw->idleLimit = std::chrono::duration_cast<Clock::duration>(
-          std::chrono::duration<double>(std::min(seconds, 1e9)));
+      raw->deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                         std::chrono::duration<double>(std::min(seconds, 1e9)));
     }
-    raw->lastProgress = Clock::now();
+    raw->maxBodyBytes = config_.maxBodyBytes;
 
     if (curl_multi_add_handle(multi_.get(), easy) != CURLM_OK)
       return complete(std::move(task), makeError(URLErrorUnknown, "curl_multi_add_handle failed"));
@@ -378,12 +388,27 @@ class Transport::Worker {
   }
 
   Result outcome(Task& task, CURLcode code) {
+    if (task.tooLarge)
+      return makeError(URLErrorDataLengthExceedsMaximum,
+                       "the body is larger than " + std::to_string(task.maxBodyBytes) + " bytes");
     if (task.undecodable || (code == CURLE_OK && !task.decoder.finish()))
       return makeError(URLErrorCannotDecodeContentData,
                        task.codings.empty() ? std::string("content decoding failed")
                                             : "content decoding failed for " + task.codings.back());
-    if (code != CURLE_OK)
-      return makeError(codeForCurl(code), task.errorBuffer[0] ? task.errorBuffer : curl_easy_strerror(code));
+    if (code != CURLE_OK) {
+      std::string detail = task.errorBuffer[0] ? task.errorBuffer : curl_easy_strerror(code);
+      long verify = 0;
+      if (code == CURLE_PEER_FAILED_VERIFICATION &&
+          curl_easy_getinfo(task.easy.get(), CURLINFO_SSL_VERIFYRESULT, &verify) == CURLE_OK &&
+          (verify == X509_V_ERR_CERT_HAS_EXPIRED || verify == X509_V_ERR_CERT_NOT_YET_VALID))
+        return makeError(URLErrorServerCertificateHasBadDate, std::move(detail));
+      // Only a redirect can lead a request that began as https to a refused
+      // protocol: launch allows https alone for those.
+      if (code == CURLE_UNSUPPORTED_PROTOCOL && startsWithIgnoringCase(task.request.url, "https:"))
+        return makeError(URLErrorAppTransportSecurityRequiresSecureConnection,
+                         "refused a redirect from https to a URL that is not https");
+      return makeError(codeForCurl(code), std::move(detail));
+    }
 
     Response response;
     CURL* easy = task.easy.get();
@@ -396,12 +421,12 @@ class Transport::Worker {
     return response;
   }
 
-  void expireIdle() {
+  void expireLate() {
     auto now = Clock::now();
     std::vector<TaskId> expired;
     for (const auto& [id, task] : running_)
-      if (task->limited && now - task->lastProgress >= task->idleLimit) expired.push_back(id);
-    for (TaskId id : expired) finish(id, makeError(URLErrorTimedOut, "no progress within the request's time-out"));
+      if (task->limited && now >= task->deadline) expired.push_back(id);
+    for (TaskId id : expired) finish(id, makeError(URLErrorTimedOut, "not finished within the request's time-out"));
   }
 
   int pollTimeoutMs() const {
@@ -410,7 +435,7 @@ class Transport::Worker {
     for (const auto& entry : running_) {
       const Task& task = *entry.second;
       if (!task.limited) continue;
-      auto left = task.lastProgress + task.idleLimit - now;
+      auto left = task.deadline - now;
       // Round up so that a wake-up finds the deadline passed.
       wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(left));
     }

@@ -4,6 +4,7 @@
 // One Transport runs all its transfers on one worker thread with one curl
 // multi handle; results come back as values, never as exceptions.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -24,9 +25,10 @@ struct Request {
   std::string url;             // http or https only
   HeaderFields headers;        // sent in this order with exactly these values
   std::optional<std::string> body;
-  // Longest time the transfer may go without progress (connecting, sending or
-  // receiving), as the platform's request time-out does; then URLErrorTimedOut.
-  // Zero, negative or not a number: no limit.
+  // Longest time the whole transfer may take, from its start to its last byte,
+  // redirects included; then URLErrorTimedOut. A server that keeps sending a
+  // byte now and then cannot hold it longer. Zero, negative or not a number:
+  // no limit of its own (the Transport's timeoutLimitSeconds still applies).
   double timeoutSeconds = 60;
 };
 
@@ -52,10 +54,18 @@ struct Config {
   // curl CONNECT_TO entries "HOST:PORT:ADDRESS:PORT": connect there instead,
   // while the URL, Host header and certificate check keep the original name.
   std::vector<std::string> connectTo;
+  // Caps every request's time-out (seconds); zero or less: no cap. Lets tests
+  // and impatient users bound requests built with the platform's 30 s.
+  double timeoutLimitSeconds = 0;
+  // The largest body accepted, counted both as received and as decoded;
+  // past it the transfer ends with URLErrorDataLengthExceedsMaximum, so an
+  // endless or decompression-bomb answer cannot take the process's memory.
+  std::size_t maxBodyBytes = 16 * 1024 * 1024;
 };
 
 // Behaves like the platform's default session: follows up to 16 redirects,
-// asks for and decodes gzip, deflate and br bodies (the request's own
+// but never from https to plain http (URLErrorAppTransportSecurityRequires-
+// SecureConnection, nothing is sent there), asks for and decodes gzip, deflate and br bodies (the request's own
 // accept-encoding header, when it has one, is sent instead of the default),
 // verifies every certificate and host name (this cannot be switched off),
 // and keeps at most 6 connections per host, queueing the rest.

@@ -14,8 +14,13 @@ std::string_view urlErrorDescription(long code) {
     case URLErrorHTTPTooManyRedirects: return "too many HTTP redirects";
     case URLErrorBadServerResponse: return "bad server response";
     case URLErrorCannotDecodeContentData: return "cannot decode raw data";
+    case URLErrorAppTransportSecurityRequiresSecureConnection:
+      return "The resource could not be loaded because the App Transport Security policy requires the use of a "
+             "secure connection.";
+    case URLErrorDataLengthExceedsMaximum: return "resource exceeds maximum size";
     case URLErrorSecureConnectionFailed:
       return "An SSL error has occurred and a secure connection to the server cannot be made.";
+    case URLErrorServerCertificateHasBadDate: return "The certificate for this server has expired.";
     case URLErrorServerCertificateUntrusted: return "The certificate for this server is invalid.";
     default: return "unknown error";
   }

@@ -17,7 +17,10 @@ inline constexpr long URLErrorNetworkConnectionLost = -1005;
 inline constexpr long URLErrorHTTPTooManyRedirects = -1007;
 inline constexpr long URLErrorBadServerResponse = -1011;
 inline constexpr long URLErrorCannotDecodeContentData = -1015;
+inline constexpr long URLErrorAppTransportSecurityRequiresSecureConnection = -1022;
+inline constexpr long URLErrorDataLengthExceedsMaximum = -1103;
 inline constexpr long URLErrorSecureConnectionFailed = -1200;
+inline constexpr long URLErrorServerCertificateHasBadDate = -1201;
 inline constexpr long URLErrorServerCertificateUntrusted = -1202;
 
 // The platform's description of one of the codes above ("cancelled", "The
