@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/picture_output.h"
 #include "cli/report.h"
 #include "cli/service_setup.h"
 #include "cli/strip_report.h"
@@ -19,6 +20,7 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/text/compare.h"
 #include "platform/foundation/text/encoding.h"
+#include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIView.h"
 #include "scorelens/lookup/CXVideoDisplayPageModel.h"
 #include "scorelens/view/CXEnhancedRatingViewContainer.h"
@@ -38,6 +40,7 @@ struct DemoOptions {
   std::optional<long> networkStatus;
   std::string criticPercentage = "on", criticMeter = "on", audiencePercentage = "on", audienceMeter = "on";
   bool json = false;
+  PictureOptions picture;
   ServiceOptions services;
 };
 
@@ -273,6 +276,14 @@ int runDemo(const DemoOptions& o) {
     return 3;
   }
   Ref<CXEnhancedRatingViewContainer> strip = stripOf(opening.page);
+  if (o.picture.wanted()) {
+    // The whole window as the user sees it: the navigation stack's view.
+    UINavigationController* root = app.rootNavigationController();
+    if (!writePicture(root ? root->view() : nullptr, o.picture, UIColor::blackColor(), &error)) {
+      std::cerr << "scorelens demo: " << error << "\n";
+      return 3;
+    }
+  }
 
   nlohmann::json requests = nlohmann::json::array();
   for (const auto& r : transfers.records())
@@ -296,6 +307,7 @@ int runDemo(const DemoOptions& o) {
         {"sheetShown", !app.presentedSheets().empty()},
         {"openedURLs", opened},
         {"elapsedMs", opening.elapsedMs < 0 ? nlohmann::json(nullptr) : nlohmann::json(std::lround(opening.elapsedMs))}};
+    notePicture(j, o.picture);
     std::cout << j.dump(2) << "\n";
   } else {
     std::cout << fmt::format("Host {} on an {}, ScoreLens loaded; {}\n\n", o.hostVersion, host::deviceName(app.device()),
@@ -316,6 +328,7 @@ int runDemo(const DemoOptions& o) {
       std::cout << fmt::format("\nPage open to scores shown: {:.0f} ms{}\n", opening.elapsedMs, o.reopen ? " (reopened)" : "");
     else
       std::cout << "\nThe strip did not settle within 10 seconds.\n";
+    if (o.picture.wanted()) std::cout << fmt::format("\nPicture: {} (scale {})\n", o.picture.png, o.picture.scale);
   }
   (void)since;
   std::filesystem::remove_all(scratch);
@@ -340,6 +353,7 @@ void addDemoCommand(CLI::App& app, Runner& run) {
   cmd->add_option("--audience-percentage", o->audiencePercentage)->check(onOff);
   cmd->add_option("--audience-meter", o->audienceMeter)->check(onOff);
   cmd->add_flag("--json", o->json, "Print one JSON object");
+  addPictureOptions(cmd, o->picture);
   addServiceOptions(cmd, o->services, true);
   cmd->callback([&run, o] { run = [o] { return runDemo(*o); }; });
 }
