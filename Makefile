@@ -1,9 +1,9 @@
-# The README's two commands. Everything else is plain CMake presets.
+# The README's commands. Everything else is plain CMake presets.
 PRESET ?= default
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
 
-.PHONY: all setup build demo test test-asan test-tsan bench clean
+.PHONY: all setup build demo test test-asan test-tsan bench package clean
 
 all: build
 
@@ -30,6 +30,10 @@ test-tsan:
 
 bench: build
 	$(BUILD)/bench/scorelens_bench
+
+# A Debian package of the command, its libraries, the module and its resources.
+package: build
+	cmake --build --preset $(PRESET) --target package
 
 clean:
 	rm -rf build

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/install_layout.h"
 #include "cli/picture_output.h"
 #include "cli/report.h"
 #include "cli/service_setup.h"
@@ -243,8 +244,9 @@ int runDemo(const DemoOptions& o) {
   host::HostConfig config;
   config.version = o.hostVersion;
   config.device = device.value();
-  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : SCORELENS_MODULE_PATH;
-  if (!o.hostCatalog.empty()) config.catalogPath = o.hostCatalog;
+  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
+  config.bundlePath = installLayout().hostBundlePath;
+  config.catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
   config.userDefaultsPath = defaultsPath;
   auto booted = host::HostApplication::boot(config);
   if (!booted) {

@@ -11,9 +11,9 @@
 
 namespace {
 
-// The module's real resource bundle, found from this file's place in the tree.
+// The module's real resource bundle.
 const std::string kRealBundle =
-    (std::filesystem::path(__FILE__).parent_path() / "../../../resources/ScoreLens.bundle").lexically_normal().string();
+    (std::filesystem::path(SCORELENS_SOURCE_DIR) / "resources/ScoreLens.bundle").string();
 
 Ref<NSString> ns(const std::string& s) { return NSString::stringWithUTF8String(s); }
 

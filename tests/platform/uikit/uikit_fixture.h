@@ -51,8 +51,5 @@ Ref<T> instanceOf(Class cls) {
   return Ref<T>(objc_cast<T>(made.get()));
 }
 
-// The resource folder the module ships, found from this file's place in the tree.
-inline std::string resourceBundlePath() {
-  std::string here = __FILE__;
-  return here.substr(0, here.rfind("/tests/")) + "/resources/ScoreLens.bundle";
-}
+// The resource folder the module ships.
+inline std::string resourceBundlePath() { return std::string(SCORELENS_SOURCE_DIR) + "/resources/ScoreLens.bundle"; }
