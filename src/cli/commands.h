@@ -15,5 +15,6 @@ void addServeCommand(CLI::App& app, Runner& run);
 void addLookupCommand(CLI::App& app, Runner& run);
 void addPreviewCommand(CLI::App& app, Runner& run);
 void addDemoCommand(CLI::App& app, Runner& run);
+void addSettingsCommand(CLI::App& app, Runner& run);
 
 }  // namespace cli

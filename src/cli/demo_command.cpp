@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/commands.h"
+#include "cli/defaults_file.h"
 #include "cli/install_layout.h"
 #include "cli/picture_output.h"
 #include "cli/report.h"
@@ -39,7 +40,9 @@ struct DemoOptions {
   std::string hostCatalog;
   bool reopen = false;
   std::optional<long> networkStatus;
-  std::string criticPercentage = "on", criticMeter = "on", audiencePercentage = "on", audienceMeter = "on";
+  // Written to the defaults only when given: otherwise the stored (or default) choice stands.
+  std::optional<std::string> criticPercentage, criticMeter, audiencePercentage, audienceMeter;
+  std::string defaultsFile;
   bool json = false;
   PictureOptions picture;
   ServiceOptions services;
@@ -174,10 +177,13 @@ std::optional<long> chooseVideo(const host::Catalog& catalog, const DemoOptions&
 
 void storePreferences(const DemoOptions& o) {
   NSUserDefaults* defaults = NSUserDefaults::standardUserDefaults();
-  defaults->setBool_forKey(o.criticPercentage == "on", "CXCriticRatingPercentageEnabled"_ns);
-  defaults->setBool_forKey(o.criticMeter == "on", "CXCriticRatingMeterEnabled"_ns);
-  defaults->setBool_forKey(o.audiencePercentage == "on", "CXAudienceRatingPercentageEnabled"_ns);
-  defaults->setBool_forKey(o.audienceMeter == "on", "CXAudienceRatingMeterEnabled"_ns);
+  auto store = [&](const std::optional<std::string>& value, const char* key) {
+    if (value) defaults->setBool_forKey(*value == "on", NSString::stringWithUTF8String(key));
+  };
+  store(o.criticPercentage, "CXCriticRatingPercentageEnabled");
+  store(o.criticMeter, "CXCriticRatingMeterEnabled");
+  store(o.audiencePercentage, "CXAudienceRatingPercentageEnabled");
+  store(o.audienceMeter, "CXAudienceRatingMeterEnabled");
 }
 
 std::string metadataLineOf(const host::TitlePage& page) {
@@ -229,11 +235,9 @@ int runDemo(const DemoOptions& o) {
     std::cerr << "scorelens demo: " << error << "\n";
     return 3;
   }
-  // Preferences live in a scratch defaults file, never the user's.
-  std::filesystem::path scratch = std::filesystem::temp_directory_path() /
-                                  fmt::format("scorelens-demo-{}", static_cast<long>(::getpid()));
-  std::filesystem::create_directories(scratch);
-  std::string defaultsPath = (scratch / "defaults.json").string();
+  // Preferences live in --defaults when given, else in a scratch file, never the user's.
+  DefaultsFile defaults(o.defaultsFile, "demo");
+  const std::string& defaultsPath = defaults.path();
   NSUserDefaults::setStandardUserDefaultsPath(defaultsPath);
 
   auto device = host::parseDevice(o.device);
@@ -333,7 +337,6 @@ int runDemo(const DemoOptions& o) {
     if (o.picture.wanted()) std::cout << fmt::format("\nPicture: {} (scale {})\n", o.picture.png, o.picture.scale);
   }
   (void)since;
-  std::filesystem::remove_all(scratch);
   return 0;
 }
 
@@ -354,6 +357,7 @@ void addDemoCommand(CLI::App& app, Runner& run) {
   cmd->add_option("--critic-meter", o->criticMeter)->check(onOff);
   cmd->add_option("--audience-percentage", o->audiencePercentage)->check(onOff);
   cmd->add_option("--audience-meter", o->audienceMeter)->check(onOff);
+  cmd->add_option("--defaults", o->defaultsFile, "The preference file a device would keep (default: a scratch file)");
   cmd->add_flag("--json", o->json, "Print one JSON object");
   addPictureOptions(cmd, o->picture);
   addServiceOptions(cmd, o->services, true);

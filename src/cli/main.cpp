@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
   cli::addLookupCommand(app, run);
   cli::addPreviewCommand(app, run);
   cli::addServeCommand(app, run);
+  cli::addSettingsCommand(app, run);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

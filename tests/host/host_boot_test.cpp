@@ -90,8 +90,8 @@ TEST(HostBoot, RegistersTheMembersWithTheEncodingsTheModuleSends) {
     }
     c.expect(class_getInstanceVariable(objc_getClass("Argo.AppSettingsViewController_Swift"), "provider") != nullptr,
              "the Swift settings controller has a provider ivar");
-    c.expect(class_getInstanceVariable(objc_getClass("Argo.SimpleSettingsViewController"), "menuStackView") != nullptr,
-             "the simple settings controller has a menuStackView ivar");
+    c.expect(class_getInstanceVariable(objc_getClass("Argo.SimpleSettingsView"), "menuStackView") != nullptr,
+             "the simple settings view has a menuStackView ivar");
   };
   HOST_EXPECT_IN_FRESH_PROCESS(body);
 }

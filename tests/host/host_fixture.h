@@ -76,6 +76,15 @@ inline host::HostApplication& bootOrFinish(ChildChecks& checks, host::HostConfig
   return *booted.value();
 }
 
+// The built libScoreLens.so, or "" when this tree has not built it.
+inline std::string modulePath() {
+#ifdef SCORELENS_MODULE_LIBRARY
+  return SCORELENS_MODULE_LIBRARY;
+#else
+  return {};
+#endif
+}
+
 inline host::HostConfig configAt(const std::string& version) {
   host::HostConfig config;
   config.version = version;

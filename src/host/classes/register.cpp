@@ -76,10 +76,6 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
   objc::addMethod<&NeroAppFlowController::presentViewController_fromViewController_animated_completion>(
       coordinator, "presentViewController:fromViewController:animated:completion:");
 
-  Class menuList = named("MenuListViewModel", objc::registerClass<MenuListViewModel>("MenuListViewModel", root));
-  objc::addMethod<&MenuListViewModel::initWithDictionary>(menuList, "initWithDictionary:");
-  objc::addMethod<&MenuListViewModel::dictionary>(menuList, "dictionary");
-
   // --- the current title page (16.1 and later) ----------------------------------------
   if (features.currentTitlePage) {
     named("__SwiftValue", objc::registerClass<SwiftValue>("__SwiftValue", root));
@@ -177,78 +173,8 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
     addFunction(cell, "dealloc", &deallocThroughSuperclass<NFUIDisplayPageAboveTheFoldSummaryCell>);
   }
 
-  // --- settings ---------------------------------------------------------------------------
-  auto addTableMembers = [](Class cls) {
-    objc::addMethod<&SettingsTableController::numberOfSectionsInTableView>(cls, "numberOfSectionsInTableView:");
-    objc::addMethod<&SettingsTableController::tableView_numberOfRowsInSection>(cls, "tableView:numberOfRowsInSection:");
-    objc::addMethod<&SettingsTableController::tableView_willDisplayCell_forRowAtIndexPath>(
-        cls, "tableView:willDisplayCell:forRowAtIndexPath:");
-    objc::addMethod<&SettingsTableController::tableView_cellForRowAtIndexPath>(cls, "tableView:cellForRowAtIndexPath:");
-    objc::addMethod<&SettingsTableController::tableView_heightForHeaderInSection>(cls,
-                                                                                 "tableView:heightForHeaderInSection:");
-    objc::addMethod<&SettingsTableController::tableView_viewForHeaderInSection>(cls, "tableView:viewForHeaderInSection:");
-    objc::addMethod<&SettingsTableController::tableView_didSelectRowAtIndexPath>(cls, "tableView:didSelectRowAtIndexPath:");
-    objc::addMethod<&SettingsTableController::viewDidLoad>(cls, "viewDidLoad");
-    addFunction(metaclassOf(cls), "newMenuViewControllerWithProvider:", &newMenuViewControllerWithProvider);
-  };
-  if (features.legacySettings) {
-    Class settings = named("AppSettingsViewController", objc::registerClass<AppSettingsViewController>(
-                                                            "AppSettingsViewController", viewController));
-    addTableMembers(settings);
-    objc::addMethod<&SettingsTableController::provider>(settings, "provider");
-    Class provider =
-        named("AppSettingsProvider", objc::registerClass<AppSettingsProvider>("AppSettingsProvider", root));
-    objc::addMethod<&AppSettingsProvider::title>(provider, "title");
-    named("AppSettingsRootProvider", objc::registerClass<AppSettingsRootProvider>("AppSettingsRootProvider", provider));
-  }
-  if (features.swiftSettings) {
-    Class settings = named("Argo.AppSettingsViewController_Swift",
-                           objc::registerClass<AppSettingsViewControllerSwift>("Argo.AppSettingsViewController_Swift",
-                                                                               viewController));
-    addTableMembers(settings);
-    objc::addMethod<&SettingsTableController::viewWillAppear>(settings, "viewWillAppear:");
-    class_addIvar(
-        settings, "provider", "@",
-        [](id self) -> StrongId {
-          auto* c = objc_cast<SettingsTableController>(self);
-          return c ? c->provider() : nullptr;
-        },
-        [](id self, id value) {
-          if (auto* c = objc_cast<SettingsTableController>(self)) c->setProvider(value);
-        });
-    named("Argo.AppSettingsRootProvider_Swift",
-          objc::registerClass<AppSettingsRootProviderSwift>("Argo.AppSettingsRootProvider_Swift", root));
-
-    Class item = named("Argo.AppSettingsDefaultItemCell_Swift",
-                       objc::registerClass<AppSettingsDefaultItemCellSwift>("Argo.AppSettingsDefaultItemCell_Swift", view));
-    objc::addMethod<&AppSettingsDefaultItemCellSwift::title>(item, "title");
-    objc::addMethod<&AppSettingsDefaultItemCellSwift::subtitle>(item, "subtitle");
-    objc::addMethod<&AppSettingsDefaultItemCellSwift::icon>(item, "icon");
-    objc::addMethod<&AppSettingsDefaultItemCellSwift::accessoryView>(item, "accessoryView");
-    objc::addMethod<&AppSettingsDefaultItemCellSwift::setAccessoryView>(item, "setAccessoryView:");
-    objc::addMethod<&AppSettingsDefaultItemCellSwift::accessoryType>(item, "accessoryType");
-    objc::addMethod<&AppSettingsDefaultItemCellSwift::setAccessoryType>(item, "setAccessoryType:");
-
-    Class group = named("Argo.AppSettingsItemGroupView_Swift",
-                        objc::registerClass<AppSettingsItemGroupViewSwift>("Argo.AppSettingsItemGroupView_Swift", view));
-    objc::addMethod<&AppSettingsItemGroupViewSwift::title>(group, "title");
-    objc::addMethod<&AppSettingsItemGroupViewSwift::subtitle>(group, "subtitle");
-
-    Class simple = named("Argo.SimpleSettingsViewController",
-                         objc::registerClass<SimpleSettingsViewController>("Argo.SimpleSettingsViewController",
-                                                                           viewController));
-    objc::addMethod<&SimpleSettingsViewController::viewDidLoad>(simple, "viewDidLoad");
-    class_addIvar(
-        simple, "menuStackView", "@",
-        [](id self) -> StrongId {
-          auto* c = objc_cast<SimpleSettingsViewController>(self);
-          return c ? c->menuStackView() : nullptr;
-        },
-        [](id self, id value) {
-          if (auto* c = objc_cast<SimpleSettingsViewController>(self)) c->setMenuStackView(value);
-        });
-    named("Argo.SimpleSettingsView", objc::registerClass<SimpleSettingsView>("Argo.SimpleSettingsView", view));
-  }
+  // --- settings, and the menu list the settings show ---------------------------------------
+  registerSettingsClasses(version, names);
   return names;
 }
 

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
+#include "platform/uikit/reuse_support.h"
+
 namespace {
-bool inheritsFrom(Class cls, Class base) {
-  for (Class c = cls; c; c = class_getSuperclass(c))
-    if (c == base) return true;
-  return false;
-}
-std::u16string key(const NSString* identifier) { return std::u16string(chars(identifier)); }
+using uikit::detail::inheritsFrom;
+std::u16string key(const NSString* identifier) { return uikit::detail::reuseKey(identifier); }
 }  // namespace
 
 void UICollectionView::registerClass_forCellWithReuseIdentifier(Class cellClass, const NSString* identifier) {

@@ -22,3 +22,9 @@ CGSize UIImageView::intrinsicContentSize() const {
   UIKIT_MAIN_THREAD_ONLY();
   return image_ ? image_->size() : CGSize{UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric};
 }
+
+Ref<UIColor> UIImageView::paintColor() const {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (!image_ || image_->renderingMode() != UIImageRenderingModeAlwaysTemplate) return nullptr;
+  return tintColor();
+}

@@ -28,6 +28,10 @@ class UIImageView : public UIView {
     return contentsTransitionFraction();
   }
 
+  // The colour a template image is painted in (the tint colour); nil for an
+  // image drawn as it is, or no image. An automatic image draws as it is.
+  Ref<UIColor> paintColor() const;
+
   // The image's size, or none without an image.
   CGSize intrinsicContentSize() const override;
 

@@ -1,6 +1,8 @@
 #pragma once
 // An on/off switch. Code that sets it sends nothing; a user's toggle sends
 // value-changed, as on the device. Main thread only.
+//
+// onTintColor: the colour of the track while on; nil means the system green.
 
 #include "platform/uikit/UIControl.h"
 
@@ -18,8 +20,15 @@ class UISwitch : public UIControl {
   }
   void setOn_animated(bool on, bool animated);
 
-  // A user's toggle, for tests and the simulated host: when the switch can be
-  // touched, flips it and sends value-changed. Answers whether it could.
+  UIColor* onTintColor() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return onTintColor_.get();
+  }
+  void setOnTintColor(UIColor* color);
+
+  // A finger's flip, for tests and the simulated host: when the switch can be
+  // touched, sends touch-down, flips it (animated), sends value-changed, then
+  // touch-up-inside. Answers whether it could.
   bool simulateTap() override;
 
   CGSize intrinsicContentSize() const override {
@@ -28,5 +37,6 @@ class UISwitch : public UIControl {
   }
 
  private:
+  Ref<UIColor> onTintColor_;
   bool on_ = false;
 };

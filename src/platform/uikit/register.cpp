@@ -179,6 +179,8 @@ void registerUIKitClasses() {
   addMethod<&UISwitch::isOn>(toggle, "isOn");
   addMethod<&UISwitch::setOn>(toggle, "setOn:");
   addMethod<&UISwitch::setOn_animated>(toggle, "setOn:animated:");
+  addMethod<&UISwitch::onTintColor>(toggle, "onTintColor");
+  addMethod<&UISwitch::setOnTintColor>(toggle, "setOnTintColor:");
   Class button = objc::registerClass<UIButton>("UIButton", control);
   addMethod<&UIButton::setTitle_forState>(button, "setTitle:forState:");
   addMethod<&UIButton::titleForState>(button, "titleForState:");
@@ -200,6 +202,45 @@ void registerUIKitClasses() {
   addMethod<&UICollectionView::visibleCells>(collection, "visibleCells");
   addMethod<&UICollectionView::indexPathForCell>(collection, "indexPathForCell:");
   addMethod<&UICollectionView::reloadData>(collection, "reloadData");
+
+  // Table views, their cells and header views; stack views.
+  Class tableCell = objc::registerClass<UITableViewCell>("UITableViewCell", view);
+  addMethod<&UITableViewCell::reuseIdentifier>(tableCell, "reuseIdentifier");
+  addMethod<&UITableViewCell::prepareForReuse>(tableCell, "prepareForReuse");
+  addMethod<&UITableViewCell::contentView>(tableCell, "contentView");
+  addMethod<&UITableViewCell::accessoryView>(tableCell, "accessoryView");
+  addMethod<&UITableViewCell::setAccessoryView>(tableCell, "setAccessoryView:");
+  addMethod<&UITableViewCell::accessoryType>(tableCell, "accessoryType");
+  addMethod<&UITableViewCell::setAccessoryType>(tableCell, "setAccessoryType:");
+  addMethod<&UITableViewCell::isSelected>(tableCell, "isSelected");
+  Class headerFooter = objc::registerClass<UITableViewHeaderFooterView>("UITableViewHeaderFooterView", view);
+  addMethod<&UITableViewHeaderFooterView::initWithReuseIdentifier>(headerFooter, "initWithReuseIdentifier:");
+  addMethod<&UITableViewHeaderFooterView::reuseIdentifier>(headerFooter, "reuseIdentifier");
+  addMethod<&UITableViewHeaderFooterView::prepareForReuse>(headerFooter, "prepareForReuse");
+  addMethod<&UITableViewHeaderFooterView::contentView>(headerFooter, "contentView");
+  Class table = objc::registerClass<UITableView>("UITableView", view);
+  addMethod<&UITableView::dataSource>(table, "dataSource");
+  addMethod<&UITableView::setDataSource>(table, "setDataSource:");
+  addMethod<&UITableView::delegate>(table, "delegate");
+  addMethod<&UITableView::setDelegate>(table, "setDelegate:");
+  addMethod<&UITableView::registerClass_forCellReuseIdentifier>(table, "registerClass:forCellReuseIdentifier:");
+  addMethod<&UITableView::registerClass_forHeaderFooterViewReuseIdentifier>(
+      table, "registerClass:forHeaderFooterViewReuseIdentifier:");
+  addMethod<&UITableView::dequeueReusableCellWithIdentifier>(table, "dequeueReusableCellWithIdentifier:");
+  addMethod<&UITableView::dequeueReusableCellWithIdentifier_forIndexPath>(
+      table, "dequeueReusableCellWithIdentifier:forIndexPath:");
+  addMethod<&UITableView::dequeueReusableHeaderFooterViewWithIdentifier>(
+      table, "dequeueReusableHeaderFooterViewWithIdentifier:");
+  addMethod<&UITableView::reloadData>(table, "reloadData");
+  addMethod<&UITableView::cellForRowAtIndexPath>(table, "cellForRowAtIndexPath:");
+  addMethod<&UITableView::visibleCells>(table, "visibleCells");
+  addMethod<&UITableView::indexPathForCell>(table, "indexPathForCell:");
+  addMethod<&UITableView::indexPathForSelectedRow>(table, "indexPathForSelectedRow");
+  addMethod<&UITableView::deselectRowAtIndexPath_animated>(table, "deselectRowAtIndexPath:animated:");
+  Class stack = objc::registerClass<UIStackView>("UIStackView", view);
+  addMethod<&UIStackView::arrangedSubviews>(stack, "arrangedSubviews");
+  addMethod<&UIStackView::addArrangedSubview>(stack, "addArrangedSubview:");
+  addMethod<&UIStackView::removeArrangedSubview>(stack, "removeArrangedSubview:");
 
   // Constraints and gestures.
   Class constraint = objc::registerClass<NSLayoutConstraint>("NSLayoutConstraint", root);

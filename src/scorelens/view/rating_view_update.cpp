@@ -7,6 +7,7 @@
 #include "platform/foundation/NSBundle.h"
 #include "platform/uikit/UIApplication.h"
 #include "scorelens/prefs/CXPrefsManager.h"
+#include "scorelens/prefs/localized.h"
 #include "scorelens/view/CXEnhancedRatingViewContainer.h"
 
 namespace {
@@ -37,15 +38,7 @@ long currentNetworkStatus() {
   return objc_msgSend<long>(monitor, "currentNetworkStatus");
 }
 
-// The string table's text for key, or the English text when the bundle, the
-// table or the key is missing.
-Ref<NSString> localized(const char* key, const char* english) {
-  Ref<NSString> fallback = ns(english);
-  Ref<NSBundle> bundle = CXPrefsManager::bundle();
-  if (!bundle) return fallback;
-  Ref<NSString> text = bundle->localizedStringForKey_value_table(ns(key), fallback, ns("Localizable"));
-  return text && text->length() > 0 ? text : fallback;
-}
+Ref<NSString> localized(const char* key, const char* english) { return CXLocalizedString(key, english); }
 
 // The error text is a format with one object argument, the product name. It
 // is filled here rather than by a general formatter, so that a translated

@@ -41,6 +41,9 @@ struct Group {
   std::vector<Hook> hooks;
   std::vector<Property> properties;
   std::vector<Added> methods;
+  // The settings groups do their own work around the host's call (tested
+  // with the settings); the others only call through.
+  bool callsThroughOnly = true;
 };
 
 constexpr const char* kRatingView = "T@\"CXEnhancedRatingViewContainer\",&,N";
@@ -67,7 +70,8 @@ const std::vector<Property> kSettingsProperties{{"CXRootSettingsOriginalNumSecti
 // Rows 2 to 12. Row 3's class is the module's own, made on the host's provider.
 const std::vector<Group>& groups() {
   static const std::vector<Group> all{
-      {2, "AppSettingsViewController", "UIViewController", settingsHooks(false), kSettingsProperties, kSwitchMethods},
+      {2, "AppSettingsViewController", "UIViewController", settingsHooks(false), kSettingsProperties, kSwitchMethods,
+       false},
       {3, "CXAppSettingsCineluxProvider", "AppSettingsProvider", {{"title", Shape::At, false}}, {}, {}},
       {4, "MenuListViewModel", "NSObject", {{"initWithDictionary:", Shape::AtAt}}, {}, {}},
       {5,
@@ -88,9 +92,9 @@ const std::vector<Group>& groups() {
        {{"viewDidLoad", Shape::V}, {"collectionView:willDisplayCell:forItemAtIndexPath:", Shape::VAtAtAt}},
        {{"CXFoundCompletedSummaryCell", "TB,N", 'B'}},
        {{"CXUpdateEnhancedRatingContainer:withModel:", "v@:@@"}}},
-      {8, "Argo.SimpleSettingsViewController", "UIViewController", {{"viewDidLoad", Shape::V}}, {}, {}},
+      {8, "Argo.SimpleSettingsViewController", "UIViewController", {{"viewDidLoad", Shape::V}}, {}, {}, false},
       {9, "Argo.AppSettingsViewController_Swift", "UIViewController", settingsHooks(true), kSettingsProperties,
-       kSwitchMethods},
+       kSwitchMethods, false},
       {10,
        "NetflixCollectionView.CDSCollectionViewDiffableDataSource",
        "NSObject",
@@ -221,7 +225,7 @@ void expectInstalled(const Group& group) {
     ASSERT_NE(own, nullptr) << hook.selector;
     EXPECT_FALSE(method_getImplementation(own) == hostImps()[key(group.className, hook.selector)])
         << hook.selector << " is not replaced";
-    if (hook.own) expectCallsThrough(cls, hook);
+    if (hook.own && group.callsThroughOnly) expectCallsThrough(cls, hook);
   }
   for (const Property& p : group.properties) expectProperty(cls, p);
   for (const Added& added : group.methods) {
@@ -268,6 +272,10 @@ void checkInstallation(const char* version, const std::set<int>& rows) {
   ASSERT_NE(provider, nullptr) << "row 3 always makes the provider class";
   EXPECT_EQ(class_getSuperclass(provider), objc_getClass("AppSettingsProvider"));
   expectInstalled(groups()[1]);
+  fake_host::calls().clear();
+  StrongId module = fake_host::newInstance(provider);
+  EXPECT_EQ(utf8(objc_msgSend<Ref<NSString>>(module.get(), "title").get()), "ScoreLens");
+  EXPECT_TRUE(fake_host::calls().empty()) << "the module's provider names itself without asking the host's";
 }
 }  // namespace
 
@@ -318,7 +326,50 @@ TEST(Installation, RunningAgainInstallsNothingTwice) {
     // and called itself without end.
     Class flow = objc_getClass("NeroAppFlowController");
     expectCallsThrough(flow, groups().back().hooks[0]);
-    expectCallsThrough(objc_getClass("AppSettingsViewController"), {"tableView:numberOfRowsInSection:", Shape::QAtQ});
+    // On a screen that is neither the root nor the module's, rows are the host's.
+    Class settings = objc_getClass("AppSettingsViewController");
+    StrongId other = fake_host::newInstance(settings);
+    objc_msgSend<void>(other.get(), "setCXCurrentSettingsType:", 4L);
+    fake_host::calls().clear();
+    EXPECT_EQ(objc_msgSend<long>(other.get(), "tableView:numberOfRowsInSection:", other.get(), 7L), 107);
+    EXPECT_EQ(fake_host::calls().size(), 1u) << "one call, not a hook calling itself";
+  });
+}
+
+TEST(Installation, SettingsSectionArithmeticAsksTheHostOnlyForItsOwnSections) {
+  inFreshProcess([] {
+    defineHost("16.51.0");  // the fake host answers 3 sections and section + 100 rows
+    CXRunInitialisers();
+    struct Kinds {
+      const char* name;
+      long module, other;
+    };
+    for (auto [name, moduleKind, otherKind] :
+         {Kinds{"AppSettingsViewController", 3, 4}, Kinds{"Argo.AppSettingsViewController_Swift", 1, 2}}) {
+      SCOPED_TRACE(name);
+      // This fake host has neither the "provider" method nor the variable: its
+      // screens stay its own (and nothing is sent that it does not answer).
+      StrongId unknown = fake_host::newInstance(objc_getClass(name));
+      objc_msgSend<void>(unknown.get(), "viewDidLoad");
+      EXPECT_EQ(objc_msgSend<long>(unknown.get(), "CXCurrentSettingsType"), otherKind);
+
+      StrongId root = fake_host::newInstance(objc_getClass(name));
+      fake_host::calls().clear();
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "numberOfSectionsInTableView:", root.get()), 4) << "n + 1";
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "CXRootSettingsOriginalNumSections"), 3);
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "tableView:numberOfRowsInSection:", root.get(), 3L), 1) << "the entry";
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "tableView:numberOfRowsInSection:", root.get(), 5L), 0);
+      EXPECT_EQ(fake_host::calls().size(), 1u) << "only the section count reached the host";
+      EXPECT_EQ(objc_msgSend<long>(root.get(), "tableView:numberOfRowsInSection:", root.get(), 2L), 102);
+
+      StrongId module = fake_host::newInstance(objc_getClass(name));
+      objc_msgSend<void>(module.get(), "setCXCurrentSettingsType:", moduleKind);
+      fake_host::calls().clear();
+      std::vector<long> rows;
+      for (long s = 0; s < 5; ++s) rows.push_back(objc_msgSend<long>(module.get(), "tableView:numberOfRowsInSection:", module.get(), s));
+      EXPECT_EQ(rows, (std::vector<long>{1, 2, 2, 0, 0}));
+      EXPECT_TRUE(fake_host::calls().empty()) << "the module screen's rows are the module's own";
+    }
   });
 }
 

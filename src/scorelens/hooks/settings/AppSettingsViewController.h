@@ -1,8 +1,11 @@
 #pragma once
-// Hooks on AppSettingsViewController: the older hosts' root settings controller.
-// Their behaviour is the older settings screens and the module's entry in them.
-// Until it is built, each replacement calls through unchanged and each added
-// method does nothing.
+// Hooks on AppSettingsViewController, the settings controller of hosts before
+// 15.1.0 (installed on every host): the module's entry at the end of the root
+// screen and the module screen, recognised by its CXAppSettingsCineluxProvider.
+// Kinds 0 (root), 3 (module), 4 (other). With the settings redesign below
+// 15.1.0 the root screen gets two more empty sections and the module screen
+// five; without the redesign the module's headers are upper-cased like the
+// host's. Cells and header views are reshaped without a class test.
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its
@@ -10,6 +13,7 @@
 
 #include "platform/objc/message.h"
 #include "platform/uikit/UIGeometry.h"
+#include "scorelens/hooks/settings/settings_content.h"
 
 namespace hooks::AppSettingsViewController {
 
@@ -35,10 +39,10 @@ CGFloat tableView_heightForHeaderInSection(id self, SEL _cmd, id tableView, long
 StrongId tableView_viewForHeaderInSection(id self, SEL _cmd, id tableView, long section);
 void tableView_didSelectRowAtIndexPath(id self, SEL _cmd, id tableView, id indexPath);
 
-// Added methods, under "v@:@".
-void CXCriticRatingPercentageEnabledSwitchChanged(id self, SEL _cmd, id sender);
-void CXCriticRatingMeterEnabledSwitchChanged(id self, SEL _cmd, id sender);
-void CXAudienceRatingPercentageEnabledSwitchChanged(id self, SEL _cmd, id sender);
-void CXAudienceRatingMeterEnabledSwitchChanged(id self, SEL _cmd, id sender);
+// Added methods, under "v@:@": the switch actions both generations share.
+using settings::CXAudienceRatingMeterEnabledSwitchChanged;
+using settings::CXAudienceRatingPercentageEnabledSwitchChanged;
+using settings::CXCriticRatingMeterEnabledSwitchChanged;
+using settings::CXCriticRatingPercentageEnabledSwitchChanged;
 
 }  // namespace hooks::AppSettingsViewController

@@ -1,8 +1,9 @@
 #pragma once
-// Hooks on Argo.AppSettingsViewController_Swift: the current hosts' root
-// settings controller. Their behaviour is the module's entry and screen in the
-// current settings. Until it is built, each replacement calls through unchanged
-// and each added method does nothing.
+// Hooks on Argo.AppSettingsViewController_Swift, the settings controller of
+// hosts from 15.1.0: the module's entry at the end of the root screen (a
+// controller whose provider is an Argo.AppSettingsRootProvider_Swift) and the
+// module screen (a controller with no provider). Kinds 0 (root), 1 (module),
+// 2 (other). Only the host's own item cells and group views are reshaped.
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its
@@ -10,6 +11,7 @@
 
 #include "platform/objc/message.h"
 #include "platform/uikit/UIGeometry.h"
+#include "scorelens/hooks/settings/settings_content.h"
 
 namespace hooks::AppSettingsViewController_Swift {
 
@@ -37,10 +39,10 @@ CGFloat tableView_heightForHeaderInSection(id self, SEL _cmd, id tableView, long
 StrongId tableView_viewForHeaderInSection(id self, SEL _cmd, id tableView, long section);
 void tableView_didSelectRowAtIndexPath(id self, SEL _cmd, id tableView, id indexPath);
 
-// Added methods, under "v@:@".
-void CXCriticRatingPercentageEnabledSwitchChanged(id self, SEL _cmd, id sender);
-void CXCriticRatingMeterEnabledSwitchChanged(id self, SEL _cmd, id sender);
-void CXAudienceRatingPercentageEnabledSwitchChanged(id self, SEL _cmd, id sender);
-void CXAudienceRatingMeterEnabledSwitchChanged(id self, SEL _cmd, id sender);
+// Added methods, under "v@:@": the switch actions both generations share.
+using settings::CXAudienceRatingMeterEnabledSwitchChanged;
+using settings::CXAudienceRatingPercentageEnabledSwitchChanged;
+using settings::CXCriticRatingMeterEnabledSwitchChanged;
+using settings::CXCriticRatingPercentageEnabledSwitchChanged;
 
 }  // namespace hooks::AppSettingsViewController_Swift

@@ -1,11 +1,11 @@
 #include "scorelens/hooks/settings/CXAppSettingsCineluxProvider.h"
 
+#include "scorelens/hooks/settings/settings_content.h"
+
 namespace hooks::CXAppSettingsCineluxProvider {
 
 IMP saved_title;
 
-StrongId title(id self, SEL _cmd) {
-  return imp_call<StrongId>(saved_title, self, _cmd);
-}
+StrongId title(id, SEL) { return NSString::stringWithUTF8String(settings::kProductName); }
 
 }  // namespace hooks::CXAppSettingsCineluxProvider

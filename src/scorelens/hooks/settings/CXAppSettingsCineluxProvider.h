@@ -1,7 +1,8 @@
 #pragma once
 // Hooks on CXAppSettingsCineluxProvider: the module's settings provider, a
-// run-time subclass of the host's AppSettingsProvider. Its behaviour is the
-// provider's title. Until it is built, the replacement calls through unchanged.
+// run-time subclass of the host's AppSettingsProvider by which the older
+// settings controller recognises the module screen. Its only behaviour of
+// its own is its title, "ScoreLens"; the rest is the host's provider.
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its
@@ -11,12 +12,11 @@
 
 namespace hooks::CXAppSettingsCineluxProvider {
 
-// The host's implementations, saved when the hooks are installed (null when
-// the host lacks the class or the method). A replacement calls through with
-// exactly its own receiver, selector and arguments.
+// The host provider's title, saved when the hook is installed; never called:
+// the module's provider has a title of its own.
 extern IMP saved_title;
 
-// Replacements, one per hooked selector, with the method's own encoding.
+// "ScoreLens" ("@@:").
 StrongId title(id self, SEL _cmd);
 
 }  // namespace hooks::CXAppSettingsCineluxProvider

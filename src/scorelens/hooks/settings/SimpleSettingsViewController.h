@@ -1,8 +1,7 @@
 #pragma once
-// Hooks on Argo.SimpleSettingsViewController: the current hosts' simple settings
-// screen. Their behaviour is the module's name and version on that screen. Until
-// it is built, each replacement calls through unchanged and each added method
-// does nothing.
+// Hooks on Argo.SimpleSettingsViewController (hosts from 15.1.0): the module's
+// name and version appended to the host's version label, the first subview of
+// the last view in the screen's menu stack ("menuStackView").
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its

@@ -1,0 +1,70 @@
+#include "platform/uikit/UITableViewCell.h"
+
+#include <algorithm>
+
+#include "platform/uikit/UITableViewHeaderFooterView.h"
+
+namespace {
+// Room the standard accessories take at the trailing edge.
+constexpr CGFloat kStandardAccessoryWidth = 34;
+}  // namespace
+
+UITableViewCell::UITableViewCell() : UITableViewCell(CGRectZero) {}
+
+UITableViewCell::UITableViewCell(CGRect frame) : UIView(frame), contentView_(make<UIView>(CGRect{{0, 0}, frame.size})) {
+  addSubview(contentView_);
+}
+
+UIView* UITableViewCell::initWithFrame(CGRect frame) {
+  UIView::initWithFrame(frame);
+  contentView_->setFrame({{0, 0}, frame.size});
+  return this;
+}
+
+void UITableViewCell::setAccessoryView(UIView* view) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (view == accessoryView_.get()) return;
+  if (accessoryView_ && accessoryView_->superview().get() == this) accessoryView_->removeFromSuperview();
+  accessoryView_ = view;
+  if (view) addSubview(view);
+  setNeedsLayout();
+}
+
+void UITableViewCell::setAccessoryType(UITableViewCellAccessoryType type) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (type == accessoryType_) return;
+  accessoryType_ = type;
+  setNeedsLayout();
+}
+
+void UITableViewCell::layoutSubviews() {
+  UIView::layoutSubviews();
+  CGSize size = bounds().size;
+  CGFloat trailing = 0;
+  if (accessoryView_) {
+    CGSize natural = accessoryView_->intrinsicContentSize();
+    CGSize own = accessoryView_->frame().size;
+    CGFloat w = natural.width == UIViewNoIntrinsicMetric ? own.width : natural.width;
+    CGFloat h = natural.height == UIViewNoIntrinsicMetric ? own.height : natural.height;
+    trailing = w + 16;
+    accessoryView_->setFrame({{size.width - trailing, (size.height - h) / 2}, {w, h}});
+  } else if (accessoryType_ != UITableViewCellAccessoryNone) {
+    trailing = kStandardAccessoryWidth;
+  }
+  contentView_->setFrame({{0, 0}, {std::max<CGFloat>(0, size.width - trailing), size.height}});
+}
+
+UITableViewHeaderFooterView::UITableViewHeaderFooterView() : contentView_(make<UIView>()) { addSubview(contentView_); }
+
+UIView* UITableViewHeaderFooterView::initWithFrame(CGRect frame) {
+  UIView::initWithFrame(frame);
+  contentView_->setFrame({{0, 0}, frame.size});
+  return this;
+}
+
+UITableViewHeaderFooterView* UITableViewHeaderFooterView::initWithReuseIdentifier(const NSString* identifier) {
+  UIKIT_MAIN_THREAD_ONLY();
+  objc_msgSend<StrongId>(this, "initWithFrame:", CGRectZero);
+  reuseIdentifier_ = identifier ? NSString::stringWithCharacters(identifier->characters()) : nullptr;
+  return this;
+}

@@ -1,0 +1,71 @@
+#pragma once
+// A table view's row. Like a collection cell it makes its content view when
+// it is created; the accessory (a view of the caller's, or a standard one
+// named by accessoryType) sits at the trailing edge beside it. Main thread only.
+
+#include "platform/uikit/UIView.h"
+
+enum UITableViewCellAccessoryType : long {
+  UITableViewCellAccessoryNone = 0,
+  UITableViewCellAccessoryDisclosureIndicator = 1,
+  UITableViewCellAccessoryDetailDisclosureButton = 2,
+  UITableViewCellAccessoryCheckmark = 3,
+  UITableViewCellAccessoryDetailButton = 4,
+};
+UIKIT_BOUNDARY_ENUM(UITableViewCellAccessoryType);
+
+class UITableViewCell : public UIView {
+ public:
+  UITableViewCell();
+  explicit UITableViewCell(CGRect frame);
+
+  // Also sizes the content view to the cell's bounds.
+  UIView* initWithFrame(CGRect frame) override;
+
+  // The identifier it was dequeued with; nil for a cell made directly.
+  NSString* reuseIdentifier() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return reuseIdentifier_.get();
+  }
+  // Sent through the run time before a recycled cell is handed out again.
+  virtual void prepareForReuse() {}
+
+  UIView* contentView() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return contentView_.get();
+  }
+  // The view shown at the trailing edge instead of the standard accessory.
+  // Setting another one removes the old one from the cell, which then holds
+  // it no longer; nil leaves the standard accessory.
+  UIView* accessoryView() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return accessoryView_.get();
+  }
+  void setAccessoryView(UIView* view);
+  // The standard accessory, shown only while there is no accessory view.
+  UITableViewCellAccessoryType accessoryType() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return accessoryType_;
+  }
+  void setAccessoryType(UITableViewCellAccessoryType type);
+
+  bool isSelected() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return selected_;
+  }
+  void setSelected(bool selected) {
+    UIKIT_MAIN_THREAD_ONLY();
+    selected_ = selected;
+  }
+
+  // Places the content view beside the accessory.
+  void layoutSubviews() override;
+
+ private:
+  friend class UITableView;
+  Ref<NSString> reuseIdentifier_;
+  Ref<UIView> contentView_;
+  Ref<UIView> accessoryView_;
+  UITableViewCellAccessoryType accessoryType_ = UITableViewCellAccessoryNone;
+  bool selected_ = false;
+};
