@@ -12,13 +12,22 @@ void addPictureOptions(CLI::App* command, PictureOptions& options) {
       ->capture_default_str();
 }
 
-bool writePicture(UIView* view, const PictureOptions& options, const UIColor* backdrop, std::string* error) {
-  if (!view) {
+uikit::render::Picture pictureOf(UIView* view, const PictureOptions& options, const UIColor* backdrop) {
+  if (!view) return {};
+  view->layoutIfNeeded();
+  return uikit::render::drawView(view, options.scale, backdrop);
+}
+
+bool savePicture(const uikit::render::Picture& picture, const PictureOptions& options, std::string* error) {
+  if (picture.empty()) {
     *error = "there is no screen to draw";
     return false;
   }
-  view->layoutIfNeeded();
-  return uikit::render::drawView(view, options.scale, backdrop).writePNG(options.png, error);
+  return picture.writePNG(options.png, error);
+}
+
+bool writePicture(UIView* view, const PictureOptions& options, const UIColor* backdrop, std::string* error) {
+  return savePicture(pictureOf(view, options, backdrop), options, error);
 }
 
 void notePicture(nlohmann::json& out, const PictureOptions& options) {

@@ -22,8 +22,12 @@ struct PictureOptions {
 
 void addPictureOptions(CLI::App* command, PictureOptions& options);
 
-// Draws view (laid out first) into options.png; false with a reason in
-// *error when the file cannot be written.
+// view laid out and drawn at the options' scale.
+uikit::render::Picture pictureOf(UIView* view, const PictureOptions& options, const UIColor* backdrop);
+// Writes picture into options.png; false with a reason in *error when the
+// file cannot be written.
+bool savePicture(const uikit::render::Picture& picture, const PictureOptions& options, std::string* error);
+// Both: one view's picture into options.png.
 bool writePicture(UIView* view, const PictureOptions& options, const UIColor* backdrop, std::string* error);
 
 // Adds "png": path to a command's JSON when a picture was written.

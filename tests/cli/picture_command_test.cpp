@@ -62,4 +62,19 @@ TEST(CliPicture, PreviewDrawsTheStripAndAnUnwritablePathIsStatusThree) {
   EXPECT_EQ(runScorelens("preview --critic 87 --series --png x.png --scale 4").status, 2) << "scales are 1 to 3";
 }
 
+TEST(CliPicture, SettingsDrawTheRootScreenAndTheModuleScreenBesideIt) {
+  std::string png = scratchFile("settings.png");
+  CommandRun root = runScorelens("settings --json --scale 1 --png " + png);
+  ASSERT_EQ(root.status, 0);
+  EXPECT_EQ(nlohmann::json::parse(root.out)["png"], png);
+  EXPECT_EQ(pngSize(png).width, 375u);
+
+  CommandRun both = runScorelens("settings --open module --scale 1 --png " + png);
+  ASSERT_EQ(both.status, 0);
+  EXPECT_NE(both.out.find("Picture: " + png), std::string::npos);
+  EXPECT_EQ(pngSize(png).width, 2 * 375u + 16) << "two screens, 16 points apart";
+  EXPECT_EQ(pngSize(png).height, 812u);
+  std::filesystem::remove(png);
+}
+
 }  // namespace

@@ -244,6 +244,9 @@ TEST_F(RenderTest, SwitchesShowOnAndOffAndPicturesWriteAsPNG) {
   Picture on = drawView(root, 2);
   // The track's left end shows the on colour only when on; the knob moves.
   EXPECT_GT(on.atPoint({10, 19.5}).g, 150);
+  toggle->setOnTintColor(UIColor::blueColor());
+  EXPECT_EQ(drawView(root, 2).atPoint({10, 19.5}), rgba(UIColor::blueColor())) << "its own on colour";
+  toggle->setOnTintColor(nullptr);
   EXPECT_LT(std::abs(off.atPoint({10, 19.5}).r - off.atPoint({10, 19.5}).g), 10) << "off: white knob on grey";
   EXPECT_EQ(on.atPoint({40, 19.5}), (RGBA{255, 255, 255, 255}));
 
@@ -255,4 +258,23 @@ TEST_F(RenderTest, SwitchesShowOnAndOffAndPicturesWriteAsPNG) {
   EXPECT_EQ(back.atPoint({40, 19.5}), on.atPoint({40, 19.5}));
   EXPECT_FALSE(on.writePNG("/nonexistent-dir/x.png", &error));
   EXPECT_NE(error.find("/nonexistent-dir/x.png"), std::string::npos);
+}
+
+TEST_F(RenderTest, ACellDrawsItsStandardAccessoryOnlyWithoutAnAccessoryView) {
+  Ref<UIView> root = blackRoot(200, 44);
+  Ref<UITableViewCell> cell = make<UITableViewCell>(CGRectMake(0, 0, 200, 44));
+  root->addSubview(cell);
+  auto trailingInk = [&] { return inkOf(drawView(root, 2), kBlack, 2 * 166, 0); };
+  EXPECT_TRUE(trailingInk().empty());
+  cell->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
+  Box chevron = trailingInk();
+  ASSERT_FALSE(chevron.empty());
+  EXPECT_NEAR((chevron.top + chevron.bottom) / 4.0, 22, 1) << "centred on the row";
+
+  Ref<UISwitch> toggle = make<UISwitch>();
+  cell->setAccessoryView(toggle);
+  cell->layoutIfNeeded();
+  Picture p = drawView(root, 2);
+  EXPECT_EQ(p.atPoint({CGRectGetMidX(toggle->frame()) + 12, 22}), (RGBA{229, 229, 234, 255})) << "the switch, off";
+  EXPECT_TRUE(inkOf(p, kBlack, 2 * 186, 0).empty()) << "no chevron beside the accessory view";
 }

@@ -13,6 +13,7 @@
 #include "platform/uikit/UILabel.h"
 #include "platform/uikit/UIProgressView.h"
 #include "platform/uikit/UISwitch.h"
+#include "platform/uikit/UITableViewCell.h"
 #include "platform/uikit/render/text_engine.h"
 
 namespace uikit::render {
@@ -231,7 +232,8 @@ void drawSwitch(cairo_t* cr, UISwitch* toggle) {
   CGSize size = toggle->bounds().size;
   double h = size.height, w = size.width;
   roundedRect(cr, 0, 0, w, h, h / 2);
-  setColor(cr, toggle->isOn() ? switchOnColor() : switchOffColor());
+  UIColor* on = toggle->onTintColor() ? toggle->onTintColor() : switchOnColor();
+  setColor(cr, toggle->isOn() ? on : switchOffColor());
   cairo_fill(cr);
   double r = h / 2 - 2;
   double cx = toggle->isOn() ? w - 2 - r : 2 + r;
@@ -260,6 +262,31 @@ void drawSpinner(cairo_t* cr, UIActivityIndicatorView* spinner) {
   }
 }
 
+// A standard accessory, in the room the cell leaves for it at its trailing
+// edge; an accessory view is a subview and draws itself.
+void drawAccessory(cairo_t* cr, UITableViewCell* cell) {
+  if (cell->accessoryView() || cell->accessoryType() == UITableViewCellAccessoryNone) return;
+  CGSize size = cell->bounds().size;
+  double x = size.width - 20, y = size.height / 2;
+  cairo_save(cr);
+  cairo_set_line_width(cr, 2);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  if (cell->accessoryType() == UITableViewCellAccessoryCheckmark) {
+    setColor(cr, cell->tintColor().get());
+    cairo_move_to(cr, x - 6, y);
+    cairo_line_to(cr, x - 2, y + 4);
+    cairo_line_to(cr, x + 6, y - 5);
+  } else {
+    cairo_set_source_rgba(cr, 0.78, 0.78, 0.8, 1);  // the platform's chevron grey
+    cairo_move_to(cr, x - 2, y - 6);
+    cairo_line_to(cr, x + 4, y);
+    cairo_line_to(cr, x - 2, y + 6);
+  }
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}
+
 void drawContents(cairo_t* cr, UIView* view, int scale) {
   if (auto* label = objc_cast<UILabel>(view)) return drawLabel(cr, label);
   if (auto* image = objc_cast<UIImageView>(view)) return drawImageView(cr, image, scale);
@@ -267,6 +294,7 @@ void drawContents(cairo_t* cr, UIView* view, int scale) {
   if (auto* toggle = objc_cast<UISwitch>(view)) return drawSwitch(cr, toggle);
   if (auto* spinner = objc_cast<UIActivityIndicatorView>(view)) return drawSpinner(cr, spinner);
   if (auto* button = objc_cast<UIButton>(view)) return drawButton(cr, button);
+  if (auto* cell = objc_cast<UITableViewCell>(view)) return drawAccessory(cr, cell);
 }
 
 }  // namespace

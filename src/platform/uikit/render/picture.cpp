@@ -69,6 +69,18 @@ Picture pictureOf(cairo_surface_t* surface, int scale) {
 }
 }  // namespace
 
+Picture Picture::beside(const Picture& other, int gap) const {
+  int width = width_ + gap + other.width_, height = std::max(height_, other.height_);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height, 0);
+  for (int y = 0; y < height_; ++y)
+    std::memcpy(&pixels[static_cast<std::size_t>(y) * width], &argb_[static_cast<std::size_t>(y) * width_],
+                static_cast<std::size_t>(width_) * 4);
+  for (int y = 0; y < other.height_; ++y)
+    std::memcpy(&pixels[static_cast<std::size_t>(y) * width + width_ + gap], &other.argb_[static_cast<std::size_t>(y) * other.width_],
+                static_cast<std::size_t>(other.width_) * 4);
+  return Picture(width, height, scale_, std::move(pixels));
+}
+
 Picture Picture::readPNG(const std::string& path, int scale) {
   cairo_surface_t* surface = cairo_image_surface_create_from_png(path.c_str());
   Picture out;

@@ -43,6 +43,9 @@ class Picture {
 
   // Writes a PNG file; false with a reason in *error when it cannot.
   bool writePNG(const std::string& path, std::string* error) const;
+  // This picture with other to its right, gap pixels apart, tops aligned;
+  // what neither covers is transparent.
+  Picture beside(const Picture& other, int gap) const;
   // A PNG file's pixels, as drawn at scale; empty when it cannot be read.
   static Picture readPNG(const std::string& path, int scale = 1);
 
