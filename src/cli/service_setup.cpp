@@ -61,6 +61,12 @@ std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptio
     env->description_ = o.live ? "live services" : "routed services";
   }
   NSURLSessionConfiguration::setDefaultTransportSettings(transport);
+  auto& args = env->childArguments_;
+  args = {"--ratings-host", o.ratingsHost, "--search-host-suffix", o.searchHostSuffix, "--certified-host",
+          o.certifiedHost};
+  if (o.live) args.push_back("--live");
+  if (!transport.caFile.empty()) args.insert(args.end(), {"--cacert", transport.caFile});
+  for (const std::string& route : transport.connectTo) args.insert(args.end(), {"--connect-to", route});
   return env;
 }
 

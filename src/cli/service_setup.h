@@ -42,11 +42,15 @@ class ServiceEnvironment {
 
   services::ServicesServer* embedded() const { return server_.get(); }
   std::string describe() const;
+  // The service flags that make another scorelens process reach the same
+  // services (the embedded stand-in's routes and CA included).
+  const std::vector<std::string>& childArguments() const { return childArguments_; }
 
  private:
   ServiceEnvironment() = default;
   std::unique_ptr<services::ServicesServer> server_;
   std::string description_;
+  std::vector<std::string> childArguments_;
 };
 
 }  // namespace cli

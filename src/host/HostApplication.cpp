@@ -99,11 +99,15 @@ CGSize HostApplication::screenSize() const { return UIScreen::mainScreen()->boun
 
 Result<TitlePage> HostApplication::openPage(long videoId) {
   UIKIT_MAIN_THREAD_ONLY();
-  if (!features_.currentTitlePage)
-    return Error{fmt::format("host {} shows the legacy title page (before 16.1), which the simulation does not lay out",
-                             version_.text())};
   const CatalogTitle* title = catalog_.find(videoId);
   if (!title) return Error{fmt::format("no title with videoId {} in the host catalog", videoId)};
+  if (!features_.currentTitlePage) {
+    Ref<NFUIVideoDisplayPage> page = make<NFUIVideoDisplayPage>();
+    page->setVideo(videoId, buildPageContent(*title, catalog_.titles()));
+    objc_msgSend<void>(navigation_, "pushViewController:animated:", page, false);
+    layoutIfNeeded();
+    return TitlePage(page.get());
+  }
   Ref<CDSDisplayPageViewController> page = make<CDSDisplayPageViewController>();
   page->setVideo(videoId, buildPageContent(*title, catalog_.titles()));
   objc_msgSend<void>(navigation_, "pushViewController:animated:", page, false);
@@ -123,7 +127,8 @@ Result<TitlePage> HostApplication::openPageWithTitle(std::string_view name) {
 }
 
 std::optional<TitlePage> HostApplication::topPage() const {
-  if (auto* page = objc_cast<CDSDisplayPageViewController>(navigation_->topViewController())) return TitlePage(page);
+  UIViewController* top = navigation_->topViewController();
+  if (objc_cast<CDSDisplayPageViewController>(top) || objc_cast<NFUIVideoDisplayPage>(top)) return TitlePage(top);
   return std::nullopt;
 }
 
@@ -165,36 +170,52 @@ const std::vector<Ref<NSURL>>& HostApplication::openedURLs() const {
 // --- the page handle ---------------------------------------------------------------------------
 
 bool TitlePage::isOpen() const {
-  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  Ref<UIViewController> page = controller_.lock();
   return page && page->parentViewController();
 }
 
+Ref<CDSDisplayPageViewController> TitlePage::controller() const {
+  Ref<UIViewController> page = controller_.lock();
+  return Ref<CDSDisplayPageViewController>(objc_cast<CDSDisplayPageViewController>(page.get()));
+}
+
+Ref<NFUIVideoDisplayPage> TitlePage::legacyPage() const {
+  Ref<UIViewController> page = controller_.lock();
+  return Ref<NFUIVideoDisplayPage>(objc_cast<NFUIVideoDisplayPage>(page.get()));
+}
+
 long TitlePage::videoId() const {
-  Ref<CDSDisplayPageViewController> page = controller_.lock();
-  return page && page->videoId() ? page->videoId()->integerValue() : 0;
+  Ref<NSNumber> id;
+  if (Ref<CDSDisplayPageViewController> page = controller()) id = page->videoId();
+  if (Ref<NFUIVideoDisplayPage> page = legacyPage()) id = page->videoId();
+  return id ? id->integerValue() : 0;
 }
 
 Ref<CDSCollectionView> TitlePage::collectionView() const {
-  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  if (Ref<NFUIVideoDisplayPage> legacy = legacyPage()) return Ref<CDSCollectionView>(legacy->collectionView());
+  Ref<CDSDisplayPageViewController> page = controller();
   CDSInternalViewController* internal = page ? page->internalController() : nullptr;
   return internal ? internal->collectionView() : nullptr;
 }
 
 Ref<CDSCollectionViewDiffableDataSource> TitlePage::dataSource() const {
-  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  Ref<CDSDisplayPageViewController> page = controller();
   CDSInternalViewController* internal = page ? page->internalController() : nullptr;
   return internal ? internal->dataSource() : nullptr;
 }
 
 std::vector<PageCell> TitlePage::visibleCells() const {
   std::vector<PageCell> cells;
-  Ref<CDSDisplayPageViewController> page = controller_.lock();
   Ref<CDSCollectionView> view = collectionView();
-  if (!page || !view || !page->content()) return cells;
+  if (!view) return cells;
+  const std::vector<PageItem>* items = nullptr;
+  if (Ref<NFUIVideoDisplayPage> legacy = legacyPage()) items = &legacy->items();
+  if (Ref<CDSDisplayPageViewController> page = controller(); page && page->content()) items = &page->content()->items;
+  if (!items) return cells;
   for (const auto& shown : view->shownCells()) {
     PageCell cell;
     cell.item = shown.item;
-    cell.kind = page->content()->items[static_cast<size_t>(shown.item)].kind;
+    cell.kind = (*items)[static_cast<size_t>(shown.item)].kind;
     cell.className = shown.cell->className();
     cell.frame = shown.cell->frame();
     cell.frame.origin.y -= view->contentOffset();
@@ -236,13 +257,13 @@ bool TitlePage::tapMetadata() {
 }
 
 void TitlePage::dismissPresentedSheet() {
-  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  Ref<UIViewController> page = controller_.lock();
   if (page && page->presentedViewController())
     objc_msgSend<void>(page, "dismissViewControllerAnimated:completion:", false, nullptr);
 }
 
 void TitlePage::close() {
-  Ref<CDSDisplayPageViewController> page = controller_.lock();
+  Ref<UIViewController> page = controller_.lock();
   if (!page) return;
   dismissPresentedSheet();
   Ref<UINavigationController> navigation = page->navigationController();

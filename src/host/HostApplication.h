@@ -22,6 +22,7 @@
 #include "host/catalog.h"
 #include "host/classes/app_services.h"
 #include "host/result.h"
+#include "host/legacy/legacy_page_classes.h"
 #include "host/title_page/CDSDisplayPageViewController.h"
 #include "host/version.h"
 
@@ -50,17 +51,22 @@ struct PageCell {
   Ref<UICollectionViewCell> cell;
 };
 
-// A handle on one title page. It does not keep the page alive: once the page
-// is closed (and its last transition has ended) isOpen() is false and the
-// accessors answer nil or nothing.
+// A handle on one title page, current (16.1 and later) or older. It does not
+// keep the page alive: once the page is closed (and its last transition has
+// ended) isOpen() is false and the accessors answer nil or nothing.
 class TitlePage {
  public:
   TitlePage() = default;
-  explicit TitlePage(CDSDisplayPageViewController* controller) : controller_(controller) {}
+  explicit TitlePage(UIViewController* controller) : controller_(controller) {}
 
   bool isOpen() const;
   long videoId() const;
-  Ref<CDSDisplayPageViewController> controller() const { return controller_.lock(); }
+  // The current page's controller; nil for an older page.
+  Ref<CDSDisplayPageViewController> controller() const;
+  // The older page's controller; nil for a current page.
+  Ref<NFUIVideoDisplayPage> legacyPage() const;
+  Ref<UIViewController> viewController() const { return controller_.lock(); }
+  // Either page's list.
   Ref<CDSCollectionView> collectionView() const;
   // The page's data source, where ScoreLens keeps its per-page state.
   Ref<CDSCollectionViewDiffableDataSource> dataSource() const;
@@ -83,7 +89,7 @@ class TitlePage {
   void close();
 
  private:
-  Weak<CDSDisplayPageViewController> controller_;
+  Weak<UIViewController> controller_;
 };
 
 class HostApplication {
@@ -107,9 +113,8 @@ class HostApplication {
 
   // Opens a title page on top of the navigation stack: the controller is
   // made and pushed, its view loads (viewDidLoad sent through the run time)
-  // and the visible cells are asked for in page order. Errors: no such
-  // title, an ambiguous name, or a host version whose title page is the
-  // legacy one (not simulated).
+  // and the visible cells are asked for in page order; hosts before 16.1
+  // open their older page. Errors: no such title, an ambiguous name.
   Result<TitlePage> openPage(long videoId);
   Result<TitlePage> openPageWithTitle(std::string_view title);
   // The page on top of the stack, if a title page is there.

@@ -86,6 +86,12 @@ HostFeatures featuresFor(const HostVersion& v, Device device) {
     bool padLayout = device == Device::iPad && f.summaryArtCell;
     f.legacySummaryCell = padLayout || !f.aboveTheFoldSummaryCell ? "DisplayPageSummaryArtCell"
                                                                    : "NFUIDisplayPageAboveTheFoldSummaryCell";
+    f.legacyViewModel = v.isAtLeast("10.2.0");
+    using L = HostFeatures::AboveTheFold;
+    f.aboveTheFoldLayout = v.isAtLeast("14.28.0")   ? L::MessageStack
+                           : v.isAtLeast("13.14.0") ? L::InlineMerch
+                           : v.isAtLeast("11.0.0")  ? L::TopSpacer
+                                                    : L::TopMessage;
   }
   return f;
 }

@@ -61,6 +61,10 @@ const char* detailsSheetLayoutName(DetailsSheetLayout layout);
 //   below 9.19.0        legacy page with the iPad summary-art cell only
 //   9.19.0              above-the-fold summary cell (iPhone redesign)
 //   9.48.0              the iPad summary-art cell is gone
+//   10.2.0              the legacy page keeps its data in a view model that
+//                       loads after the page first shows
+//   11.0.0, 13.14.0,    layouts of the above-the-fold cell (see
+//   14.28.0             legacy/summary_cells.h)
 //   15.1.0              Swift settings (Argo.AppSettingsViewController_Swift,
 //                       Argo.SimpleSettingsViewController); the Objective-C
 //                       settings classes are gone
@@ -92,6 +96,9 @@ struct HostFeatures {
   // The legacy page's summary cell for the device (the iPad keeps the
   // summary-art cell while it exists).
   const char* legacySummaryCell = nullptr;
+  bool legacyViewModel = false;  // the page's data arrives in a view model
+  enum class AboveTheFold { TopMessage, TopSpacer, InlineMerch, MessageStack };
+  AboveTheFold aboveTheFoldLayout = AboveTheFold::TopMessage;
 };
 
 HostFeatures featuresFor(const HostVersion& version, Device device);

@@ -106,8 +106,66 @@ TEST(CliDemo, NetworkStatusThreeLeavesTheStripBlankWithoutRequests) {
   EXPECT_TRUE(j["elapsedMs"].is_null());
 }
 
-TEST(CliDemo, OlderHostIsRefusedWithStatusTwo) {
-  EXPECT_EQ(scorelens("demo --host-version 15.0.9").status, 2);
+TEST(CliDemo, OlderHostShowsScoresInItsSummaryCell) {
+  auto j = demo("--host-version 9.0.0 --device ipad --title 'Breaking Bad'");
+  EXPECT_EQ(j["page"]["generation"], "older");
+  EXPECT_EQ(j["page"]["cell"]["class"], "DisplayPageSummaryArtCell");
+  EXPECT_EQ(j["strip"]["rows"][0]["icon"], "tomato");
+  EXPECT_TRUE(j["layoutWarnings"].empty()) << j["layoutWarnings"].dump();
+  const auto& strip = j["strip"]["frame"];
+  const auto& cell = j["page"]["cell"]["frame"];
+  EXPECT_GE(strip[0].get<double>(), cell[0].get<double>());
+  EXPECT_LE(strip[1].get<double>() + strip[3].get<double>(), cell[1].get<double>() + cell[3].get<double>())
+      << "the cell grew to hold the strip";
+  EXPECT_NE(scorelens("demo --host-version 15.0.9").out.find("Layout warnings: none"), std::string::npos);
+}
+
+// "9.48.0" < "16.1": numerically, part by part.
+bool below(const std::string& version, const std::string& boundary) {
+  auto parts = [](const std::string& v) {
+    std::vector<long> out;
+    for (size_t at = 0; at <= v.size();) {
+      size_t dot = v.find('.', at);
+      out.push_back(std::stol(v.substr(at, dot - at)));
+      at = dot == std::string::npos ? v.size() + 1 : dot + 1;
+    }
+    return out;
+  };
+  return parts(version) < parts(boundary);
+}
+
+TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
+  CommandRun run = scorelens("demo --sweep --json");
+  ASSERT_EQ(run.status, 0);
+  nlohmann::json pages = nlohmann::json::parse(run.out);
+  ASSERT_EQ(pages.size(), 27u * 2 * 2) << "every version, both devices, a film and a series";
+  for (const auto& j : pages) {
+    const std::string version = j["host"]["version"], device = j["host"]["device"];
+    const bool film = j["page"]["title"] == "Heat", pad = device == "iPad";
+    const std::string where = version + " " + device + " " + j["page"]["title"].get<std::string>();
+    EXPECT_TRUE(j["layoutWarnings"].empty()) << where << ": " << j["layoutWarnings"].dump();
+    ASSERT_TRUE(j["strip"].is_object()) << where;
+    // The summary cell's own facts have no running time: a film there waits for the cache.
+    const bool cellRoute = below(version, "10.2.0") || (pad && below(version, "9.48.0"));
+    if (film && cellRoute) {
+      EXPECT_TRUE(j["strip"]["rows"][0]["icon"].is_null()) << where;
+      EXPECT_TRUE(j["requests"].empty()) << where;
+    } else {
+      EXPECT_FALSE(j["strip"]["rows"][0]["icon"].is_null()) << where << ": " << j["strip"].dump();
+    }
+    const std::string cell = j["page"]["cell"]["class"];
+    if (below(version, "16.1")) {
+      const bool art = below(version, pad ? "9.48.0" : "9.19.0");
+      EXPECT_EQ(cell, art ? "DisplayPageSummaryArtCell" : "NFUIDisplayPageAboveTheFoldSummaryCell") << where;
+    } else {
+      // The play button hangs 8 points below the strip and keeps its own 104.
+      const auto& s = j["strip"]["frame"];
+      const auto& c = j["page"]["cell"]["frame"];
+      double button = c[1].get<double>() + c[3].get<double>() - (s[1].get<double>() + s[3].get<double>() + 8);
+      EXPECT_DOUBLE_EQ(button, 104) << where;
+      EXPECT_TRUE(j["strip"]["aboveButton"].get<bool>()) << where;
+    }
+  }
 }
 
 }  // namespace

@@ -40,6 +40,26 @@ void registerCellAndView(std::vector<std::string>& names, const char* viewName, 
   names.push_back(cell);
 }
 
+// What a list view answers through the run time (both pages' lists).
+void addListMembers(Class list) {
+  objc::addMethod<&CDSCollectionView::dequeueCell>(list, "dequeueReusableCellWithReuseIdentifier:forIndexPath:");
+  objc::addMethod<&CDSCollectionView::shownCellForItem>(list, "cellForItemAtIndexPath:");
+  objc::addMethod<&CDSCollectionView::shownCellsArray>(list, "visibleCells");
+  objc::addMethod<&CDSCollectionView::indexPathOfShownCell>(list, "indexPathForCell:");
+  objc::addMethod<&CDSCollectionView::reloadShownItems>(list, "reloadData");
+}
+
+// The details a title's page keeps (both pages' details entities).
+void addDetailsMembers(Class entity) {
+  objc::addMethod<&DetailsEntity::title>(entity, "title");
+  objc::addMethod<&DetailsEntity::releaseYear>(entity, "releaseYear");
+  objc::addMethod<&DetailsEntity::runtime>(entity, "runtime");
+  objc::addMethod<&DetailsEntity::actors>(entity, "actors");
+  objc::addMethod<&DetailsEntity::writers>(entity, "writers");
+  objc::addMethod<&DetailsEntity::directors>(entity, "directors");
+  objc::addMethod<&DetailsEntity::creators>(entity, "creators");
+}
+
 }  // namespace
 
 const HostFeatures& runningHostFeatures() {
@@ -100,11 +120,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
     Class collection = named("NetflixCollectionView.CDSCollectionView",
                              objc::registerClass<CDSCollectionView>("NetflixCollectionView.CDSCollectionView",
                                                                     objc::classOf<UICollectionView>()));
-    objc::addMethod<&CDSCollectionView::dequeueCell>(collection, "dequeueReusableCellWithReuseIdentifier:forIndexPath:");
-    objc::addMethod<&CDSCollectionView::shownCellForItem>(collection, "cellForItemAtIndexPath:");
-    objc::addMethod<&CDSCollectionView::shownCellsArray>(collection, "visibleCells");
-    objc::addMethod<&CDSCollectionView::indexPathOfShownCell>(collection, "indexPathForCell:");
-    objc::addMethod<&CDSCollectionView::reloadShownItems>(collection, "reloadData");
+    addListMembers(collection);
 
     Class dataSource = named("NetflixCollectionView.CDSCollectionViewDiffableDataSource",
                              objc::registerClass<CDSCollectionViewDiffableDataSource>(
@@ -138,13 +154,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
     objc::addMethod<&ActionSheetController::loadView>(sheet, "loadView");
 
     Class entity = named("Argo.DetailsEntity", objc::registerClass<DetailsEntity>("Argo.DetailsEntity", root));
-    objc::addMethod<&DetailsEntity::title>(entity, "title");
-    objc::addMethod<&DetailsEntity::releaseYear>(entity, "releaseYear");
-    objc::addMethod<&DetailsEntity::runtime>(entity, "runtime");
-    objc::addMethod<&DetailsEntity::actors>(entity, "actors");
-    objc::addMethod<&DetailsEntity::writers>(entity, "writers");
-    objc::addMethod<&DetailsEntity::directors>(entity, "directors");
-    objc::addMethod<&DetailsEntity::creators>(entity, "creators");
+    addDetailsMembers(entity);
     objc::addMethod<&DetailsEntity::videoId>(entity, "videoId");
   }
 
@@ -152,24 +162,76 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
   if (features.legacyTitlePage) {
     Class page = named("NFUIVideoDisplayPage",
                        objc::registerClass<NFUIVideoDisplayPage>("NFUIVideoDisplayPage", viewController));
+    objc::addMethod<&NFUIVideoDisplayPage::loadView>(page, "loadView");
     objc::addMethod<&NFUIVideoDisplayPage::viewDidLoad>(page, "viewDidLoad");
+    objc::addMethod<&NFUIVideoDisplayPage::numberOfSectionsInCollectionView>(page, "numberOfSectionsInCollectionView:");
+    objc::addMethod<&NFUIVideoDisplayPage::collectionView_numberOfItemsInSection>(
+        page, "collectionView:numberOfItemsInSection:");
+    objc::addMethod<&NFUIVideoDisplayPage::collectionView_cellForItemAtIndexPath>(
+        page, "collectionView:cellForItemAtIndexPath:");
     objc::addMethod<&NFUIVideoDisplayPage::collectionView_willDisplayCell_forItemAtIndexPath>(
         page, "collectionView:willDisplayCell:forItemAtIndexPath:");
     objc::addMethod<&NFUIVideoDisplayPage::videoId>(page, "videoId");
     objc::addMethod<&NFUIVideoDisplayPage::viewModel>(page, "viewModel");
+
+    Class list = named("NFUICollectionView", objc::registerClass<LegacyCollectionView>(
+                                                 "NFUICollectionView", objc::classOf<UICollectionView>()));
+    addListMembers(list);
+
+    Class model = named("NFUIDisplayPageSummaryModel",
+                        objc::registerClass<SummaryCellModel>("NFUIDisplayPageSummaryModel", root));
+    objc::addMethod<&SummaryCellModel::titleText>(model, "titleText");
+    objc::addMethod<&SummaryCellModel::releaseYear>(model, "releaseYear");
+    objc::addMethod<&SummaryCellModel::numSeasons>(model, "numSeasons");
+    objc::addMethod<&SummaryCellModel::cast>(model, "cast");
+
+    Class viewModel = named("NFUIVideoDisplayPageViewModel", objc::registerClass<VideoDisplayPageViewModel>(
+                                                                 "NFUIVideoDisplayPageViewModel", root));
+    objc::addMethod<&VideoDisplayPageViewModel::dataLoaded>(viewModel, "dataLoaded");
+    objc::addMethod<&VideoDisplayPageViewModel::showsLoaded>(viewModel, "showsLoaded");
+    objc::addMethod<&VideoDisplayPageViewModel::volatileEntity>(viewModel, "volatileEntity");
+    objc::addMethod<&VideoDisplayPageViewModel::detailsEntity>(viewModel, "detailsEntity");
+    Class volatileEntity =
+        named("NFVolatileVideoEntity", objc::registerClass<VolatileVideoEntity>("NFVolatileVideoEntity", root));
+    objc::addMethod<&VolatileVideoEntity::seasonNumbers>(volatileEntity, "seasonNumbers");
+    Class details =
+        named("NFVideoDetailsEntity", objc::registerClass<LegacyDetailsEntity>("NFVideoDetailsEntity", root));
+    addDetailsMembers(details);
+
+    named("NFUIStackView", objc::registerClass<SupplementalMessageStack>("NFUIStackView", view));
+    named("NFUIDisplayPageListCell",
+          objc::registerClass<LegacyListCell>("NFUIDisplayPageListCell", objc::classOf<UICollectionViewCell>()));
   }
+  auto addSummaryCellMembers = [](Class cell) {
+    objc::addMethod<&LegacySummaryCell::awakeFromNib>(cell, "awakeFromNib");
+    objc::addMethod<&LegacySummaryCell::model>(cell, "model");
+    objc::addMethod<&LegacySummaryCell::synopsisLabel>(cell, "synopsisLabel");
+    objc::addMethod<&LegacySummaryCell::supplementalMessageLabel>(cell, "supplementalMessageLabel");
+  };
   if (features.summaryArtCell) {
     Class cell = named("DisplayPageSummaryArtCell", objc::registerClass<DisplayPageSummaryArtCell>(
                                                         "DisplayPageSummaryArtCell", objc::classOf<UICollectionViewCell>()));
-    objc::addMethod<&DisplayPageSummaryArtCell::awakeFromNib>(cell, "awakeFromNib");
+    addSummaryCellMembers(cell);
     objc::addMethod<&DisplayPageSummaryArtCell::calculatedSize>(cell, "calculatedSize:");
+    objc::addMethod<&DisplayPageSummaryArtCell::ratingContainer>(cell, "ratingContainer");
+    objc::addMethod<&DisplayPageSummaryArtCell::releaseYearLabel>(cell, "releaseYearLabel");
     addFunction(cell, "dealloc", &deallocThroughSuperclass<DisplayPageSummaryArtCell>);
   }
   if (features.aboveTheFoldSummaryCell) {
     Class cell = named("NFUIDisplayPageAboveTheFoldSummaryCell",
                        objc::registerClass<NFUIDisplayPageAboveTheFoldSummaryCell>(
                            "NFUIDisplayPageAboveTheFoldSummaryCell", objc::classOf<UICollectionViewCell>()));
-    objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::awakeFromNib>(cell, "awakeFromNib");
+    addSummaryCellMembers(cell);
+    objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::evidenceStarringLabel>(cell, "evidenceStarringLabel");
+    // Outlets the interface file of this version has.
+    using L = HostFeatures::AboveTheFold;
+    if (features.aboveTheFoldLayout == L::InlineMerch || features.aboveTheFoldLayout == L::MessageStack) {
+      objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::inlineMerchView>(cell, "inlineMerchView");
+      objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::merchPlayTop>(cell, "merchPlayTop");
+    }
+    if (features.aboveTheFoldLayout == L::MessageStack)
+      objc::addMethod<&NFUIDisplayPageAboveTheFoldSummaryCell::supplementalMessageStackView>(
+          cell, "supplementalMessageStackView");
     addFunction(cell, "dealloc", &deallocThroughSuperclass<NFUIDisplayPageAboveTheFoldSummaryCell>);
   }
 

@@ -1,45 +1,116 @@
 #pragma once
-// The title page of hosts before 16.1, as skeletons: the page controller and
-// its two summary cells exist under their run-time names with the members
-// and type encodings that the module's legacy hooks rely on. The page itself
-// is not laid out yet. Main thread only.
+// The title page of hosts before 16.1: "NFUIVideoDisplayPage", a controller
+// with one collection view of which it is the data source and the delegate.
+// Item 0 is the summary cell of the device's generation (HostFeatures::
+// legacySummaryCell); below it a row per episode (series) and rows of
+// similar titles, in list cells. Cells are made from their interface files
+// (summary_cells.h), reused as the page scrolls, and destroyed with the page.
+//
+// From 10.2.0 the page keeps its data in a view model ("viewModel") that is
+// loaded after the page first shows: on a later main-queue turn it answers
+// dataLoaded, the page hands the summary cell its model and reloads, so the
+// summary cell is shown (and "collectionView:willDisplayCell:forItemAtIndexPath:"
+// sent) again. Earlier pages give the summary cell its model at once.
+//
+// Ownership: the navigation stack owns the page; the page owns its
+// collection view and view model; the collection view holds the page weakly.
+// Main thread only.
 
-#include "platform/foundation/NSValue.h"
-#include "platform/uikit/UIKit.h"
+#include <memory>
+
+#include "host/legacy/summary_cells.h"
+#include "host/title_page/CDSCollectionView.h"
+#include "host/title_page/details_sheet.h"
+#include "host/title_page/page_items.h"
 
 namespace host {
 
-// "NFUIVideoDisplayPage".
+// "NFUICollectionView": the page's list, whose cells come from interface
+// files and size themselves; a cell with its own sizing ("calculatedSize:")
+// is sized by it.
+class LegacyCollectionView : public CDSCollectionView {
+ public:
+  LegacyCollectionView() = default;
+  // Cells for identifier are loaded from cls's interface file.
+  void registerNibCell(Class cls, const NSString* identifier);
+
+ protected:
+  Ref<UICollectionViewCell> makeCell(const NSString* identifier, const NSIndexPath* indexPath) override;
+  CGFloat measureCell(UICollectionViewCell* cell, CGFloat width) override;
+
+ private:
+  std::map<std::u16string, Class> nibs_;
+};
+
+// "NFVolatileVideoEntity": the parts of a title that change (its seasons).
+class VolatileVideoEntity : public NSObject {
+ public:
+  Ref<NSArray> seasonNumbers() const { return seasonNumbers_; }  // "@@:"
+  Ref<NSArray> seasonNumbers_;
+};
+
+// "NFVideoDetailsEntity": the title's details, answered as the current
+// page's details entity answers them.
+class LegacyDetailsEntity : public DetailsEntity {
+ public:
+  LegacyDetailsEntity() = default;
+  explicit LegacyDetailsEntity(const CatalogTitle& title) : DetailsEntity(title) {}
+};
+
+// "NFUIVideoDisplayPageViewModel".
+class VideoDisplayPageViewModel : public NSObject {
+ public:
+  bool dataLoaded() const { return dataLoaded_; }          // "B@:"
+  bool showsLoaded() const { return showsLoaded_; }        // "B@:", a series' seasons
+  StrongId volatileEntity() const { return volatile_; }    // "@@:"
+  StrongId detailsEntity() const { return details_; }      // "@@:"
+  // What the app's data layer does when the title's data arrives.
+  void load(const CatalogTitle& title);
+
+ private:
+  bool dataLoaded_ = false, showsLoaded_ = false;
+  Ref<VolatileVideoEntity> volatile_;
+  Ref<LegacyDetailsEntity> details_;
+};
+
 class NFUIVideoDisplayPage : public UIViewController {
  public:
-  Ref<NSNumber> videoId() const { return videoId_; }      // "@@:"
-  StrongId viewModel() const { return viewModel_; }        // "@@:"
-  void setVideoId(NSNumber* videoId) { videoId_ = videoId; }
-  // "collectionView:willDisplayCell:forItemAtIndexPath:" ("v@:@@@").
+  NFUIVideoDisplayPage() = default;
+  // Before the view loads.
+  void setVideo(long videoId, std::shared_ptr<const PageContent> content);
+
+  Ref<NSNumber> videoId() const { return videoId_; }  // "@@:"
+  StrongId viewModel() const { return viewModel_; }    // "@@:", nil before 10.2.0
+  const PageContent* content() const { return content_.get(); }
+  LegacyCollectionView* collectionView() const { return collectionView_.get(); }
+
+  void loadView() override;
+  void viewDidLoad() override;
+
+  // The data source ("q@:@", "q@:@q", "@@:@@") and the delegate ("v@:@@@").
+  NSInteger numberOfSectionsInCollectionView(UICollectionView* collectionView) const;
+  NSInteger collectionView_numberOfItemsInSection(UICollectionView* collectionView, NSInteger section) const;
+  Ref<UICollectionViewCell> collectionView_cellForItemAtIndexPath(UICollectionView* collectionView,
+                                                                  NSIndexPath* indexPath);
   void collectionView_willDisplayCell_forItemAtIndexPath(UICollectionView* collectionView, UICollectionViewCell* cell,
                                                          NSIndexPath* indexPath);
 
+  // The kind of each item; item 0 is PageItemKind::Summary.
+  const std::vector<PageItem>& items() const { return items_; }
+  // How many cells the page was told it is about to show.
+  int cellsDisplayed() const { return cellsDisplayed_; }
+
  private:
+  void dataArrived();
+
   Ref<NSNumber> videoId_;
-  StrongId viewModel_;
+  std::shared_ptr<const PageContent> content_;
+  std::vector<PageItem> items_;
+  Ref<VideoDisplayPageViewModel> viewModel_;
+  Ref<SummaryCellModel> summary_;
+  Ref<LegacyCollectionView> collectionView_;
+  int cellsDisplayed_ = 0;
 };
-
-// What both summary cells share: "awakeFromNib" ("v@:") after they are made.
-class LegacySummaryCell : public UICollectionViewCell {
- public:
-  void awakeFromNib() {}
-};
-
-// "DisplayPageSummaryArtCell" (the iPad layout, before 9.48.0).
-class DisplayPageSummaryArtCell : public LegacySummaryCell {
- public:
-  // "calculatedSize:" ("{CGSize=dd}@:{CGSize=dd}"): the cell's size for the
-  // space offered; the width is kept.
-  CGSize calculatedSize(CGSize fitting) { return CGSizeMake(fitting.width, 220); }
-};
-
-// "NFUIDisplayPageAboveTheFoldSummaryCell" (9.19.0 up to the current page).
-class NFUIDisplayPageAboveTheFoldSummaryCell : public LegacySummaryCell {};
 
 // "dealloc" ("v@:") of a class that has its own: calls the superclass's, so
 // a replacement installed on the class calls through to a complete teardown.

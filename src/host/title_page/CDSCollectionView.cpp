@@ -1,6 +1,7 @@
 #include "host/title_page/CDSCollectionView.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "host/misuse.h"
 
@@ -9,14 +10,31 @@ namespace host {
 void CDSCollectionView::setItemHeights(std::vector<CGFloat> heights) {
   UIKIT_MAIN_THREAD_ONLY();
   heights_ = std::move(heights);
+  placeTops();
+  setContentOffset(offset_);  // a shorter list may have moved the end
+  setNeedsLayout();
+}
+
+void CDSCollectionView::placeTops() {
   tops_.assign(heights_.size(), 0);
   CGFloat y = 0;
   for (size_t i = 0; i < heights_.size(); ++i) {
     tops_[i] = y;
     y += heights_[i];
   }
-  setContentOffset(offset_);  // a shorter list may have moved the end
-  setNeedsLayout();
+}
+
+CGFloat CDSCollectionView::measureCell(UICollectionViewCell* cell, CGFloat width) {
+  return cell->systemLayoutSizeFittingSize(CGSizeMake(width, 0)).height;
+}
+
+bool CDSCollectionView::measure(NSInteger item, UICollectionViewCell* cell) {
+  CGFloat height = measureCell(cell, bounds().size.width);
+  CGFloat& known = heights_[static_cast<size_t>(item)];
+  if (std::abs(height - known) < 0.25) return false;
+  known = height;
+  placeTops();
+  return true;
 }
 
 CGFloat CDSCollectionView::contentHeight() const {
@@ -52,8 +70,31 @@ void CDSCollectionView::showVisibleItems() {
   CGFloat bottom = offset_ + bounds().size.height;
   auto visible = [&](NSInteger i) { return tops_[i] < bottom && tops_[i] + heights_[i] > top; };
 
+  // A shown cell's content may have changed since it was measured.
+  bool moved = false;
+  for (const auto& [item, cell] : shown_)
+    if (item < numberOfItems()) moved |= measure(item, cell.get());
+  if (moved) {
+    for (const auto& [item, cell] : shown_)
+      if (item < numberOfItems()) cell->setFrame(frameForItem(item));
+    setContentOffset(offset_);
+    top = offset_;
+    bottom = offset_ + bounds().size.height;
+  }
+
+  putAwayCellsOutside([&](NSInteger i) { return i < numberOfItems() && visible(i) && source; });
+  if (!source) return;
+  // Measuring a new cell moves the items below it: go on until every
+  // visible item is shown.
+  for (NSInteger i = 0; i < numberOfItems(); ++i)
+    if (visible(i) && !shown_.count(i)) showItem(i, source);
+  putAwayCellsOutside(visible);
+  for (const auto& [item, cell] : shown_) cell->setFrame(frameForItem(item));
+}
+
+void CDSCollectionView::putAwayCellsOutside(const std::function<bool(NSInteger)>& keep) {
   for (auto it = shown_.begin(); it != shown_.end();) {
-    if (it->first < numberOfItems() && visible(it->first) && source) {
+    if (keep(it->first)) {
       ++it;
       continue;
     }
@@ -62,9 +103,6 @@ void CDSCollectionView::showVisibleItems() {
     cell->removeFromSuperview();
     if (NSString* identifier = cell->reuseIdentifier()) waiting_[std::u16string(chars(identifier))].push_back(cell);
   }
-  if (!source) return;
-  for (NSInteger i = 0; i < numberOfItems(); ++i)
-    if (visible(i) && !shown_.count(i)) showItem(i, source);
 }
 
 void CDSCollectionView::showItem(NSInteger item, id source) {
@@ -80,7 +118,11 @@ void CDSCollectionView::showItem(NSInteger item, id source) {
   std::erase_if(shown_, [&](const auto& entry) { return entry.second.get() == cell.get(); });
   for (auto& [identifier, pool] : waiting_)
     std::erase_if(pool, [&](const Ref<UICollectionViewCell>& c) { return c.get() == cell.get(); });
+  measure(item, cell.get());
   cell->setFrame(frameForItem(item));
+  SEL willDisplay = sel_registerName("collectionView:willDisplayCell:forItemAtIndexPath:");
+  if (StrongId delegate = delegate_.lock(); delegate && class_respondsToSelector(object_getClass(delegate), willDisplay))
+    objc_msgSend<void>(delegate, willDisplay, static_cast<UICollectionView*>(this), cell.get(), path.get());
   if (cell->superview().get() != this) addSubview(cell);
   shown_[item] = cell;
 }
@@ -96,6 +138,10 @@ Ref<UICollectionViewCell> CDSCollectionView::dequeueCell(const NSString* identif
       return cell;
     }
   }
+  return makeCell(identifier, indexPath);
+}
+
+Ref<UICollectionViewCell> CDSCollectionView::makeCell(const NSString* identifier, const NSIndexPath* indexPath) {
   return dequeueReusableCellWithReuseIdentifier_forIndexPath(identifier, indexPath);
 }
 

@@ -8,10 +8,18 @@
 // again by "dequeueReusableCellWithReuseIdentifier:forIndexPath:" (after
 // "prepareForReuse"), as on the device.
 //
+// Cells size themselves: the heights the data source gives are estimates
+// for items not shown yet; a shown cell's height is what its content needs
+// at the list's width (measureCell), asked again on every layout pass, and
+// the items below move with it. Before a cell is added to the list its
+// delegate, when it answers "collectionView:willDisplayCell:forItemAtIndexPath:",
+// is told, as on the device.
+//
 // Frames are in content coordinates; the bounds' origin is the scroll
 // offset. Ownership: the data source is held weakly (the toolkit's rule);
 // shown and waiting cells strongly. Main thread only.
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,9 +32,13 @@ class CDSCollectionView : public UICollectionView {
  public:
   CDSCollectionView() = default;
 
-  // The list layout: one full-width row per item, top to bottom. Set by the
-  // data source when it applies a snapshot; marks the view for layout.
+  // The list layout: one full-width row per item, top to bottom, with these
+  // estimated heights until each item's cell is measured. Set by the data
+  // source when it applies a snapshot; marks the view for layout.
   void setItemHeights(std::vector<CGFloat> heights);
+  // Held weakly; told of each cell about to be shown.
+  void setDelegate(id delegate) { delegate_ = Weak<objc_object>(delegate); }
+  StrongId delegate() const { return delegate_.lock(); }
   NSInteger numberOfItems() const { return static_cast<NSInteger>(heights_.size()); }
   CGFloat contentHeight() const;
   CGRect frameForItem(NSInteger item) const;
@@ -63,10 +75,24 @@ class CDSCollectionView : public UICollectionView {
  private:
   void showVisibleItems();
   void showItem(NSInteger item, id source);
+  // Shown cells whose item keep() refuses go off screen to wait for reuse.
+  void putAwayCellsOutside(const std::function<bool(NSInteger)>& keep);
+
+ protected:
+  // A new cell for identifier when none waits: the toolkit's dequeue.
+  virtual Ref<UICollectionViewCell> makeCell(const NSString* identifier, const NSIndexPath* indexPath);
+  // The height cell needs at the list's width: its own self-sizing answer.
+  virtual CGFloat measureCell(UICollectionViewCell* cell, CGFloat width);
+
+ private:
+  // Re-measures item's cell; true when its height changed (tops are redone).
+  bool measure(NSInteger item, UICollectionViewCell* cell);
+  void placeTops();
 
   std::vector<CGFloat> heights_;
   std::vector<CGFloat> tops_;
   CGFloat offset_ = 0;
+  Weak<objc_object> delegate_;
   std::map<NSInteger, Ref<UICollectionViewCell>> shown_;
   std::map<std::u16string, std::vector<Ref<UICollectionViewCell>>> waiting_;
 };

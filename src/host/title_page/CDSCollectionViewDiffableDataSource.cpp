@@ -17,6 +17,7 @@ const char* cellViewNameFor(PageItemKind kind, const HostFeatures& features) {
     case PageItemKind::Actions: return "DisplayPageActionsView";
     case PageItemKind::Episode: return "DisplayPageEpisodeView";
     case PageItemKind::MoreLikeThis: return "DisplayPageMoreLikeThisView";
+    case PageItemKind::Summary: break;  // the older page's
   }
   return "?";
 }

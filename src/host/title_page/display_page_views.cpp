@@ -3,6 +3,8 @@
 #include "host/title_page/details_sheet.h"
 #include "platform/foundation/NSBlock.h"
 
+#include <cmath>
+
 namespace host {
 
 namespace {
@@ -47,6 +49,14 @@ void DisplayPageContentView::configure(const PageItem& item) {
 
 void DisplayPageContentView::clear() { configure(PageItem{PageItemKind::Billboard, {}}); }
 
+CGSize DisplayPageContentView::intrinsicContentSize() const {
+  UIKIT_MAIN_THREAD_ONLY();
+  CGFloat n = static_cast<CGFloat>(parts_.size());
+  if (n == 0) return {UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric};
+  CGFloat rows = arrangement_ == Arrangement::Rows ? n * rowHeight_ + kGap * (n - 1) : rowHeight_;
+  return {UIViewNoIntrinsicMetric, rows + 2 * kInset};
+}
+
 void DisplayPageContentView::layoutSubviews() {
   UIView::layoutSubviews();
   if (parts_.empty()) return;
@@ -77,6 +87,11 @@ UIView* DisplayPageBillboardView::initWithFrame(CGRect frame) {
   return this;
 }
 
+CGSize DisplayPageBillboardView::intrinsicContentSize() const {
+  UIKIT_MAIN_THREAD_ONLY();
+  return {UIViewNoIntrinsicMetric, std::round(UIScreen::mainScreen()->bounds().size.width * 9 / 16)};
+}
+
 void DisplayPageBillboardView::layoutSubviews() {
   DisplayPageContentView::layoutSubviews();
   art_->setFrame(bounds());
@@ -86,6 +101,7 @@ UIView* DisplayPageBrandGenreTitleView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   addLabelPart("brandLabel");
   addLabelPart("showTitle");
+  setRowHeight(20);
   return this;
 }
 
@@ -140,12 +156,14 @@ UIView* PlayButtonContentView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   addButtonPart("playButton");
   addButtonPart("downloadButton");
+  setRowHeight(44);
   return this;
 }
 
 UIView* DisplayPageSynopsisView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   addLabelPart("synopsisLabel", 0);
+  setRowHeight(80);
   return this;
 }
 
@@ -153,6 +171,7 @@ UIView* DisplayPageCreditsView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   addLabelPart("starringLabel");
   addLabelPart("creatorsLabel");
+  setRowHeight(18);
   return this;
 }
 
@@ -162,6 +181,7 @@ UIView* DisplayPageActionsView::initWithFrame(CGRect frame) {
   addButtonPart("myListButton");
   addButtonPart("rateButton");
   addButtonPart("shareButton");
+  setRowHeight(64);
   return this;
 }
 
@@ -169,6 +189,7 @@ UIView* DisplayPageEpisodeView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   addLabelPart("episodeTitle");
   addLabelPart("episodeRuntime");
+  setRowHeight(48);
   return this;
 }
 
@@ -178,6 +199,7 @@ UIView* DisplayPageMoreLikeThisView::initWithFrame(CGRect frame) {
   addLabelPart("tile1", 0);
   addLabelPart("tile2", 0);
   addLabelPart("tile3", 0);
+  setRowHeight(168);
   return this;
 }
 
@@ -213,9 +235,6 @@ void HostingCell::prepareForReuse() {
 void HostingCell::layoutSubviews() {
   UICollectionViewCell::layoutSubviews();
   contentView()->setFrame(bounds());
-  // Once something else owns the hosted view's top (the top constraint was
-  // switched off), its position is no longer this cell's to set.
-  if (hosted_ && top_ && top_->isActive()) hosted_->setFrame(contentView()->bounds());
 }
 
 }  // namespace host

@@ -4,8 +4,9 @@
 // is the mangled "_TtGC21NetflixCollectionView18CollectionViewCellC4Argo<n><View>_").
 //
 // Each hosted view is pinned to its cell's content view by four constraints,
-// the top one first; frames are also set directly in layoutSubviews so the
-// page has a sensible picture without a constraint solver. Main thread only.
+// the top one first, and reports the height its parts need as its natural
+// height, so the cell sizes itself from its content. Inside a hosted view
+// the parts are placed by hand in layoutSubviews. Main thread only.
 
 #include <memory>
 #include <string>
@@ -42,6 +43,9 @@ class DisplayPageContentView : public UIView {
   // Forgets what the last item left, before the cell is reused.
   virtual void clear();
   void layoutSubviews() override;
+  // The height its parts need (rows of rowHeight, or one row of columns,
+  // with insets and gaps); no natural width.
+  CGSize intrinsicContentSize() const override;
 
  protected:
   enum class Arrangement { Rows, Columns };
@@ -49,10 +53,12 @@ class DisplayPageContentView : public UIView {
   void addLabelPart(const char* identifier, NSInteger lines = 1);
   void addButtonPart(const char* identifier);
   void setArrangement(Arrangement arrangement) { arrangement_ = arrangement; }
+  void setRowHeight(CGFloat height) { rowHeight_ = height; }
 
  private:
   std::vector<Ref<UIView>> parts_;
   Arrangement arrangement_ = Arrangement::Rows;
+  CGFloat rowHeight_ = 20;
 };
 
 // "Argo.DisplayPageBillboardView": the artwork.
@@ -60,6 +66,8 @@ class DisplayPageBillboardView : public DisplayPageContentView {
  public:
   UIView* initWithFrame(CGRect frame) override;
   void layoutSubviews() override;
+  // 16:9 of the screen's width: the page is as wide as the screen.
+  CGSize intrinsicContentSize() const override;
 
  private:
   Ref<UIImageView> art_;

@@ -68,6 +68,7 @@ const char* pageItemKindName(PageItemKind kind) {
     case PageItemKind::Actions: return "actions";
     case PageItemKind::Episode: return "episode";
     case PageItemKind::MoreLikeThis: return "more-like-this";
+    case PageItemKind::Summary: return "summary";
   }
   return "?";
 }
@@ -83,6 +84,7 @@ const char* pageItemReuseIdentifier(PageItemKind kind) {
     case PageItemKind::Actions: return "DisplayPageActionsCell";
     case PageItemKind::Episode: return "DisplayPageEpisodeCell";
     case PageItemKind::MoreLikeThis: return "DisplayPageMoreLikeThisCell";
+    case PageItemKind::Summary: return "NFUIDisplayPageSummaryCell";
   }
   return "?";
 }
@@ -98,6 +100,7 @@ CGFloat pageItemHeight(PageItemKind kind, CGFloat width) {
     case PageItemKind::Actions: return 72;
     case PageItemKind::Episode: return 112;
     case PageItemKind::MoreLikeThis: return 176;
+    case PageItemKind::Summary: return 400;
   }
   return 44;
 }

@@ -23,6 +23,7 @@ enum class PageItemKind {
   Actions,       // My List, Rate, Share
   Episode,       // one row per episode of the first season (series)
   MoreLikeThis,  // rows of three other titles
+  Summary,       // the older page's one summary cell (title, facts, synopsis)
 };
 
 struct PageItem {

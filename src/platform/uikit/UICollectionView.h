@@ -59,6 +59,12 @@ class UICollectionView : public UIView {
   // Cells waiting for reuse under identifier.
   NSUInteger reusableCellCount(const NSString* identifier) const;
 
+ protected:
+  // For subclasses that make cells their own way (from an interface file).
+  static void setReuseIdentifier(UICollectionViewCell* cell, const NSString* identifier) {
+    cell->reuseIdentifier_ = identifier ? NSString::stringWithCharacters(std::u16string(chars(identifier))) : nullptr;
+  }
+
  private:
   void recycle(const Ref<UICollectionViewCell>& cell);
 

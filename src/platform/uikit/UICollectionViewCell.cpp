@@ -1,5 +1,7 @@
 #include "platform/uikit/UICollectionViewCell.h"
 
+#include "platform/uikit/layout_engine.h"
+
 UICollectionViewCell::UICollectionViewCell() : UICollectionViewCell(CGRectZero) {}
 
 UICollectionViewCell::UICollectionViewCell(CGRect frame)
@@ -11,4 +13,14 @@ UIView* UICollectionViewCell::initWithFrame(CGRect frame) {
   UIView::initWithFrame(frame);
   contentView_->setFrame(bounds());
   return this;
+}
+
+void UICollectionViewCell::layoutSubviews() {
+  UICollectionReusableView::layoutSubviews();
+  contentView_->setFrame(bounds());
+}
+
+CGSize UICollectionViewCell::systemLayoutSizeFittingSize(CGSize target) const {
+  UIKIT_MAIN_THREAD_ONLY();
+  return {target.width, uikit::fittingHeight(contentView_.get(), target.width)};
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Reusable views of a collection view. A cell makes its content view when it
 // is created, as its only subview; what a cell shows goes into the content
-// view. Main thread only.
+// view, whose constraints decide the cell's height (see
+// systemLayoutSizeFittingSize). Main thread only.
 
 #include "platform/uikit/UIView.h"
 
@@ -31,11 +32,20 @@ class UICollectionViewCell : public UICollectionReusableView {
 
   // Also sizes the content view to the cell's bounds.
   UIView* initWithFrame(CGRect frame) override;
+  // The content view always fills the cell, as on the device.
+  void layoutSubviews() override;
 
   UIView* contentView() const {
     UIKIT_MAIN_THREAD_ONLY();
     return contentView_.get();
   }
+
+  // Self-sizing: the size the content view's constraints and its subviews'
+  // natural sizes give the cell at target's width, the height left open
+  // (target's height is ignored). A layout owner asks this after the cell is
+  // configured and again whenever it lays out, so a view added to the content
+  // makes the cell taller instead of squashing its neighbours. Nothing moves.
+  CGSize systemLayoutSizeFittingSize(CGSize target) const;
 
  private:
   Ref<UIView> contentView_;

@@ -281,9 +281,11 @@ bool UITableView::simulateTapOnRowAtIndexPath(const NSIndexPath* indexPath) {
   Ref<UITableView> keep(this);
   if (selected_)
     if (Ref<UITableViewCell> previous = cellForRowAtIndexPath(selected_)) previous->setSelected(false);
-  selected_ = NSIndexPath::indexPathForRow_inSection(indexPath->row(), indexPath->section());
+  // The delegate gets its own reference: deselecting in its handler drops the table's.
+  Ref<NSIndexPath> path = NSIndexPath::indexPathForRow_inSection(indexPath->row(), indexPath->section());
+  selected_ = path;
   cell->setSelected(true);
   if (delegateAnswers("tableView:didSelectRowAtIndexPath:"))
-    objc_msgSend<void>(delegate(), "tableView:didSelectRowAtIndexPath:", this, selected_);
+    objc_msgSend<void>(delegate(), "tableView:didSelectRowAtIndexPath:", this, path);
   return true;
 }

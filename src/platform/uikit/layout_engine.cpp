@@ -1,8 +1,16 @@
 #include "platform/uikit/layout_engine.h"
 
-#include <algorithm>
+#include <fmt/format.h>
 
+#include <algorithm>
+#include <cmath>
+
+#include "platform/uikit/UIActivityIndicatorView.h"
+#include "platform/uikit/UIButton.h"
+#include "platform/uikit/UICollectionViewCell.h"
+#include "platform/uikit/UIImageView.h"
 #include "platform/uikit/UILabel.h"
+#include "platform/uikit/UIProgressView.h"
 #include "platform/uikit/text_metrics.h"
 
 namespace uikit {
@@ -58,6 +66,57 @@ CGPoint offsetToRoot(UIView* space) {
 CGFloat along(CGPoint p, int axis) { return axis == 0 ? p.x : p.y; }
 CGFloat along(CGSize s, int axis) { return axis == 0 ? s.width : s.height; }
 
+// Half a point: frames are compared as the screen shows them.
+constexpr CGFloat kTolerance = 0.5;
+
+// A view as a warning names it: its accessibility identifier, else its class.
+std::string nameOf(const UIView* view) {
+  if (!view) return "nil";
+  if (NSString* identifier = view->accessibilityIdentifier(); identifier && identifier->length() > 0)
+    return identifier->UTF8String();
+  return view->className();
+}
+
+const char* attributeName(NSLayoutAttribute attribute) {
+  switch (attribute) {
+    case NSLayoutAttributeLeft: return "left";
+    case NSLayoutAttributeRight: return "right";
+    case NSLayoutAttributeTop: return "top";
+    case NSLayoutAttributeBottom: return "bottom";
+    case NSLayoutAttributeLeading: return "leading";
+    case NSLayoutAttributeTrailing: return "trailing";
+    case NSLayoutAttributeWidth: return "width";
+    case NSLayoutAttributeHeight: return "height";
+    case NSLayoutAttributeCenterX: return "centerX";
+    case NSLayoutAttributeCenterY: return "centerY";
+    default: return "baseline";
+  }
+}
+
+// "strip.top == contentView.top - 8", without addresses, so a warning reads
+// the same on every run.
+std::string describe(const NSLayoutConstraint* c) {
+  std::string out = nameOf(c->firstItem().get()) + "." + attributeName(c->firstAttribute()) + " == ";
+  Ref<UIView> second = c->secondItem();
+  if (!second) return out + fmt::format("{:g}", c->constant());
+  out += nameOf(second.get()) + "." + attributeName(c->secondAttribute());
+  if (c->multiplier() != 1) out += fmt::format(" * {:g}", c->multiplier());
+  if (c->constant() != 0) out += fmt::format(" {} {:g}", c->constant() < 0 ? '-' : '+', std::fabs(c->constant()));
+  return out;
+}
+
+std::vector<std::string>& warningLog() {
+  static auto* log = new std::vector<std::string>;
+  return *log;
+}
+
+void record(const std::string& text) {
+  auto& log = warningLog();
+  if (std::find(log.begin(), log.end(), text) == log.end()) log.push_back(text);
+}
+
+bool hasArea(CGRect r) { return r.size.width > kTolerance && r.size.height > kTolerance; }
+
 }  // namespace
 
 bool ConstraintLayout::Axis::set(Slot slot, CGFloat v) {
@@ -89,6 +148,19 @@ bool ConstraintLayout::Axis::set(Slot slot, CGFloat v) {
     }
   }
   return true;
+}
+
+ConstraintLayout::ConstraintLayout(UIView* container, CGFloat fittingWidth) : ConstraintLayout(container) {
+  fitting_ = true;
+  // The height is what the content makes it: only the top stays fixed.
+  Axis& across = items_[0].axis[0];
+  across = Axis{};
+  across.set(Min, 0);
+  across.set(Size, fittingWidth);
+  across.fixed = true;
+  Axis& down = items_[0].axis[1];
+  down = Axis{};
+  down.set(Min, 0);
 }
 
 ConstraintLayout::ConstraintLayout(UIView* container) : container_(container) {
@@ -146,7 +218,8 @@ void ConstraintLayout::addConstraint(const NSLayoutConstraint* c) {
   Ref<UIView> secondView = c->secondItem();
   std::optional<std::size_t> a = itemFor(firstView.get());
   if (!a) return;
-  Equation eq{first->axis, Term{*a, static_cast<Slot>(first->slot)}, std::nullopt, c->multiplier(), c->constant()};
+  Equation eq{first->axis, Term{*a, static_cast<Slot>(first->slot)}, std::nullopt, c->multiplier(), c->constant(),
+              Ref<NSLayoutConstraint>(const_cast<NSLayoutConstraint*>(c))};
   bool touchesSubview = *a >= 1 && *a <= subviewCount_;
   if (secondView) {
     std::optional<Place> second = placeOf(c->secondAttribute());
@@ -157,6 +230,8 @@ void ConstraintLayout::addConstraint(const NSLayoutConstraint* c) {
     touchesSubview = touchesSubview || (*b >= 1 && *b <= subviewCount_);
   } else if (c->secondAttribute() != NSLayoutAttributeNotAnAttribute) {
     return;  // its second item is gone
+  } else if (first->slot == Size && touchesSubview) {
+    items_[*a].ownSize[first->axis] = true;
   }
   if (touchesSubview) equations_.push_back(eq);
 }
@@ -230,12 +305,14 @@ void ConstraintLayout::solve(int axis) {
   for (std::size_t i = 1; i <= subviewCount_; ++i) {
     Item& item = items_[i];
     if (item.axis[axis].value[Size]) continue;
+    item.ambiguous[axis] = true;
     item.axis[axis].set(Size, along(item.view->frame().size, axis));
     propagate(axis);
   }
   for (std::size_t i = 1; i <= subviewCount_; ++i) {
     Item& item = items_[i];
     if (item.axis[axis].value[Min]) continue;
+    item.ambiguous[axis] = true;
     item.axis[axis].set(Min, along(item.view->frame().origin, axis));
     propagate(axis);
   }
@@ -252,12 +329,66 @@ void ConstraintLayout::measureHeights() {
   }
 }
 
-void ConstraintLayout::arrange() {
-  UIKIT_MAIN_THREAD_ONLY();
+void ConstraintLayout::solveAll() {
+  if (solved_) return;
   if (!measured_) measure();
   solve(0);
   measureHeights();
   solve(1);
+  solved_ = true;
+  findProblems();
+}
+
+void ConstraintLayout::findProblems() {
+  problems_.clear();
+  const std::string where = " in " + nameOf(container_.get());
+  for (const Equation& eq : equations_) {
+    const std::optional<CGFloat>& got = items_[eq.first.item].axis[eq.axis].value[eq.first.slot];
+    std::optional<CGFloat> want = eq.constant;
+    if (eq.second) {
+      const std::optional<CGFloat>& other = items_[eq.second->item].axis[eq.axis].value[eq.second->slot];
+      want = other ? std::optional<CGFloat>(eq.multiplier * *other + eq.constant) : std::nullopt;
+    }
+    if (got && want && std::fabs(*got - *want) > kTolerance)
+      problems_.push_back("Unable to simultaneously satisfy constraints" + where + ": breaking " +
+                          describe(eq.source.get()));
+  }
+  static const char* const kAxis[2] = {"horizontal", "vertical"};
+  for (std::size_t i = 1; i <= subviewCount_; ++i) {
+    const Item& item = items_[i];
+    for (int a = 0; a < 2; ++a) {
+      if (item.ambiguous[a])
+        problems_.push_back("Ambiguous layout" + where + ": no constraint decides the " + kAxis[a] + " frame of " +
+                            nameOf(item.view.get()));
+      if (item.ownSize[a] || !item.natural[a] || item.view->translatesAutoresizingMaskIntoConstraints()) continue;
+      // A wrapping label trades width for lines.
+      auto* label = objc_cast<UILabel>(item.view.get());
+      if (a == 0 && label && label->numberOfLines() != 1) continue;
+      CGFloat size = *item.axis[a].value[Size];
+      if (size < *item.natural[a] - kTolerance)
+        problems_.push_back(fmt::format("Squashed{}: {} is {:g} {}, below its natural {:g}", where,
+                                        nameOf(item.view.get()), size, a == 0 ? "wide" : "high", *item.natural[a]));
+    }
+  }
+}
+
+CGFloat ConstraintLayout::fittingHeight() {
+  UIKIT_MAIN_THREAD_ONLY();
+  solveAll();
+  if (const auto& size = items_[0].axis[1].value[Size]) return *size;
+  CGFloat bottom = 0;
+  for (std::size_t i = 1; i <= subviewCount_; ++i) bottom = std::max(bottom, *items_[i].axis[1].value[Max]);
+  return bottom;
+}
+
+void ConstraintLayout::arrange() {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (fitting_) detail::misuse("a fitting layout measures; it does not arrange");
+  solveAll();
+  // A view not yet given a size is no screen: its breaks are not the page's.
+  if (hasArea(container_->bounds()))
+    for (const std::string& problem : problems_)
+      if (problem.starts_with("Unable")) record(problem);
   arranged_ = true;
   for (std::size_t i = 1; i <= subviewCount_; ++i) {
     Item& item = items_[i];
@@ -288,6 +419,146 @@ void layoutViewWithConstraints(UIView* view) {
   // come out the same are not touched, so this settles at once.
   if (view->translatesAutoresizingMaskIntoConstraints()) return;
   if (Ref<UIView> parent = view->superview()) ConstraintLayout(parent).arrange();
+}
+
+CGFloat fittingHeight(UIView* container, CGFloat width) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (!container) return 0;
+  ConstraintLayout layout(container, width);
+  CGFloat height = layout.fittingHeight();
+  for (const std::string& problem : layout.problems())
+    if (problem.starts_with("Unable")) record(problem);
+  return height;
+}
+
+const std::vector<std::string>& layoutWarnings() {
+  UIKIT_MAIN_THREAD_ONLY();
+  return warningLog();
+}
+
+void clearLayoutWarnings() {
+  UIKIT_MAIN_THREAD_ONLY();
+  warningLog().clear();
+}
+
+namespace {
+
+bool shows(const UIView* view) { return !view->isHidden() && view->alpha() > 0.01; }
+
+// Whether view puts anything on screen by itself, over a background `behind`.
+bool paintsItself(UIView* view, UIColor* behind) {
+  if (UIColor* own = view->backgroundColor(); own && own->alpha() > 0.01 && !(behind && own->isEqual(behind)))
+    return true;
+  if (auto* label = objc_cast<UILabel>(view)) return label->text() && label->text()->length() > 0;
+  if (auto* image = objc_cast<UIImageView>(view)) return image->image() != nullptr;
+  if (auto* button = objc_cast<UIButton>(view)) return button->currentTitle() && button->currentTitle()->length() > 0;
+  if (auto* spinner = objc_cast<UIActivityIndicatorView>(view)) return spinner->isAnimating();
+  return objc_cast<UIProgressView>(view) != nullptr;
+}
+
+// The first background at or above view that paints, or nil.
+UIColor* backgroundBehind(UIView* view) {
+  for (Ref<UIView> v(view); v; v = v->superview())
+    if (UIColor* c = v->backgroundColor(); c && c->alpha() > 0.01) return c;
+  return nullptr;
+}
+
+CGRect unite(std::optional<CGRect> a, CGRect b) {
+  if (!a) return b;
+  CGFloat x0 = std::min(a->origin.x, b.origin.x), y0 = std::min(a->origin.y, b.origin.y);
+  CGFloat x1 = std::max(a->origin.x + a->size.width, b.origin.x + b.size.width);
+  CGFloat y1 = std::max(a->origin.y + a->size.height, b.origin.y + b.size.height);
+  return CGRectMake(x0, y0, x1 - x0, y1 - y0);
+}
+
+CGRect intersect(CGRect a, CGRect b) {
+  CGFloat x0 = std::max(a.origin.x, b.origin.x), y0 = std::max(a.origin.y, b.origin.y);
+  CGFloat x1 = std::min(a.origin.x + a.size.width, b.origin.x + b.size.width);
+  CGFloat y1 = std::min(a.origin.y + a.size.height, b.origin.y + b.size.height);
+  return CGRectMake(x0, y0, std::max<CGFloat>(0, x1 - x0), std::max<CGFloat>(0, y1 - y0));
+}
+
+CGPoint contentOrigin(const UIView* view) {
+  return {view->frame().origin.x - view->bounds().origin.x, view->frame().origin.y - view->bounds().origin.y};
+}
+
+// What view paints, in its superview's coordinates.
+std::optional<CGRect> paintedArea(UIView* view, UIColor* behind) {
+  if (!shows(view)) return std::nullopt;
+  std::optional<CGRect> area;
+  if (paintsItself(view, behind)) area = view->frame();
+  UIColor* own = view->backgroundColor();
+  UIColor* under = own && own->alpha() > 0.01 ? own : behind;
+  CGPoint origin = contentOrigin(view);
+  for (const Ref<UIView>& child : view->subviewList()) {
+    std::optional<CGRect> inner = paintedArea(child.get(), under);
+    if (!inner) continue;
+    inner->origin.x += origin.x;
+    inner->origin.y += origin.y;
+    area = unite(area, *inner);
+  }
+  return area;
+}
+
+// Views under view that paint and lie wholly outside cellBounds; offset
+// takes view's content coordinates to the cell's.
+void findOutside(UIView* view, CGPoint offset, CGRect cellBounds, UIColor* behind, const std::string& cellName,
+                 std::vector<std::string>& out) {
+  for (const Ref<UIView>& child : view->subviewList()) {
+    if (!shows(child.get())) continue;
+    CGRect frame = child->frame();
+    frame.origin.x += offset.x;
+    frame.origin.y += offset.y;
+    if (paintsItself(child.get(), behind) && !hasArea(intersect(frame, cellBounds)))
+      out.push_back(fmt::format("Outside its cell: {} in {} lies at y {:g} to {:g}, outside the cell's 0 to {:g}",
+                                nameOf(child.get()), cellName, frame.origin.y, frame.origin.y + frame.size.height,
+                                cellBounds.size.height));
+    CGPoint inner = contentOrigin(child.get());
+    UIColor* own = child->backgroundColor();
+    findOutside(child.get(), {offset.x + inner.x, offset.y + inner.y}, cellBounds,
+                own && own->alpha() > 0.01 ? own : behind, cellName, out);
+  }
+}
+
+void auditView(UIView* view, std::vector<std::string>& out) {
+  if (!shows(view)) return;
+  std::vector<UIView*> placed;
+  for (const Ref<UIView>& child : view->subviewList())
+    if (!child->translatesAutoresizingMaskIntoConstraints()) placed.push_back(child.get());
+  if (!placed.empty() && hasArea(view->bounds())) {
+    ConstraintLayout layout(view);
+    layout.fittingHeight();  // solves; nothing moves
+    out.insert(out.end(), layout.problems().begin(), layout.problems().end());
+    UIColor* behind = backgroundBehind(view);
+    std::vector<std::optional<CGRect>> painted;
+    for (UIView* child : placed) painted.push_back(paintedArea(child, behind));
+    for (std::size_t i = 0; i < placed.size(); ++i)
+      for (std::size_t j = i + 1; j < placed.size(); ++j)
+        if (painted[i] && painted[j] && hasArea(intersect(*painted[i], *painted[j])))
+          out.push_back(fmt::format("Overlap in {}: {} and {} paint over each other", nameOf(view),
+                                    nameOf(placed[i]), nameOf(placed[j])));
+  }
+  if (auto* cell = objc_cast<UICollectionViewCell>(view); cell && hasArea(cell->bounds()))
+    findOutside(cell, {-cell->bounds().origin.x, -cell->bounds().origin.y}, {{0, 0}, cell->bounds().size},
+                backgroundBehind(cell), nameOf(cell), out);
+  std::vector<Ref<UIView>> children = view->subviewList();
+  for (const Ref<UIView>& child : children) auditView(child.get(), out);
+}
+
+}  // namespace
+
+std::vector<std::string> auditLayout(UIView* root) {
+  UIKIT_MAIN_THREAD_ONLY();
+  std::vector<std::string> found;
+  if (!root) return found;
+  auditView(root, found);
+  std::vector<std::string> unique;
+  for (const std::string& warning : found) {
+    if (std::find(unique.begin(), unique.end(), warning) != unique.end()) continue;
+    unique.push_back(warning);
+    record(warning);
+  }
+  return unique;
 }
 
 void installConstraintLayout() { UIView::setLayoutHook(&layoutViewWithConstraints); }

@@ -11,9 +11,8 @@
 
 namespace {
 
-// The module's real resource bundle.
-const std::string kRealBundle =
-    (std::filesystem::path(SCORELENS_SOURCE_DIR) / "resources/ScoreLens.bundle").string();
+// The module's real resource bundle, in the source tree.
+const std::string kRealBundle = std::string(SCORELENS_SOURCE_DIR) + "/resources/ScoreLens.bundle";
 
 Ref<NSString> ns(const std::string& s) { return NSString::stringWithUTF8String(s); }
 

@@ -51,5 +51,5 @@ Ref<T> instanceOf(Class cls) {
   return Ref<T>(objc_cast<T>(made.get()));
 }
 
-// The resource folder the module ships.
+// The resource folder the module ships, in the source tree.
 inline std::string resourceBundlePath() { return std::string(SCORELENS_SOURCE_DIR) + "/resources/ScoreLens.bundle"; }

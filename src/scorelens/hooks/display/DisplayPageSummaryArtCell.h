@@ -1,8 +1,11 @@
 #pragma once
-// Hooks on DisplayPageSummaryArtCell: the older hosts' summary cell (before the
-// iPad cell redesign). Their behaviour is the strip in that cell. Until it is
-// built, each replacement calls through unchanged and each added method does
-// nothing.
+// Hooks on DisplayPageSummaryArtCell: the older hosts' summary cell (the iPad
+// layout, before the iPad cell redesign). When the host loads the cell from
+// its interface file the cell gets the strip between its rating container and
+// its supplemental message, which moves down by the strip's height; the
+// cell's own size grows by that height; and the cell lets go of the strip
+// when it is destroyed. The page hooks (NFUIVideoDisplayPage.h) hand the
+// strip its facts.
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its
@@ -20,8 +23,12 @@ extern IMP saved_awakeFromNib;
 extern IMP saved_calculatedSize;
 extern IMP saved_dealloc;
 
-// Replacements, one per hooked selector, with the method's own encoding.
+// After the host's awakeFromNib, with the preference on: the strip. A cell
+// that lacks one of the views the strip is tied to is left as the host made
+// it (a constraint to a missing view would bring the app down).
 void awakeFromNib(id self, SEL _cmd);
+// The host's size, taller by the strip's height while the preference is on
+// (read now, whether or not this cell got a strip when it was loaded).
 CGSize calculatedSize(id self, SEL _cmd, CGSize size);
 void dealloc(id self, SEL _cmd);
 

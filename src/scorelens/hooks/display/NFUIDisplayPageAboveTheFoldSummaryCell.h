@@ -1,8 +1,12 @@
 #pragma once
 // Hooks on NFUIDisplayPageAboveTheFoldSummaryCell: the older hosts' above-the-
-// fold summary cell (from the iPhone cell redesign). Their behaviour is the
-// strip in that cell. Until it is built, each replacement calls through
-// unchanged and each added method does nothing.
+// fold summary cell (from the iPhone cell redesign). When the host loads the
+// cell from its interface file the cell gets the strip: on hosts with the
+// above-the-fold redesign below the supplemental message (or its stack view)
+// with the play area moved down to make room, on earlier hosts at the top
+// with the supplemental message moved down by the strip's height. The cell
+// lets go of the strip when it is destroyed. The page hooks
+// (NFUIVideoDisplayPage.h) hand the strip its facts.
 //
 // The loader installs these (loader/initialisers.cpp) by name and encoding;
 // a body can change here without touching it. The host calls them on its
@@ -18,7 +22,9 @@ namespace hooks::NFUIDisplayPageAboveTheFoldSummaryCell {
 extern IMP saved_awakeFromNib;
 extern IMP saved_dealloc;
 
-// Replacements, one per hooked selector, with the method's own encoding.
+// After the host's awakeFromNib, with the preference on: the strip. A cell
+// that lacks one of the views or the constraint the strip's placement uses
+// is left as the host made it.
 void awakeFromNib(id self, SEL _cmd);
 void dealloc(id self, SEL _cmd);
 
