@@ -1,9 +1,9 @@
-# The README's two commands. Everything else is plain CMake presets.
+# The README's commands. Everything else is plain CMake presets.
 PRESET ?= default
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
 
-.PHONY: all setup build demo test test-asan test-tsan bench fuzz clean
+.PHONY: all setup build demo test test-asan test-tsan bench fuzz package clean
 
 all: build
 
@@ -40,6 +40,10 @@ fuzz:
 	@bash scripts/install-deps.sh fuzz
 	cmake --preset fuzz
 	cmake --build --preset fuzz -j $(JOBS)
+
+# A Debian package of the command, its libraries, the module and its resources.
+package: build
+	cmake --build --preset $(PRESET) --target package
 
 clean:
 	rm -rf build

@@ -9,6 +9,7 @@ packages=(
   libicu-dev libcurl4-openssl-dev libssl-dev zlib1g-dev libbrotli-dev
   nlohmann-json3-dev libsimdjson-dev libcpp-httplib-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libcairo2-dev libpango1.0-dev fonts-dejavu-core
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev)
 

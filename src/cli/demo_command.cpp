@@ -19,6 +19,8 @@
 
 #include "cli/commands.h"
 #include "cli/defaults_file.h"
+#include "cli/install_layout.h"
+#include "cli/picture_output.h"
 #include "cli/report.h"
 #include "cli/service_setup.h"
 #include "cli/strip_report.h"
@@ -26,6 +28,7 @@
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/text/compare.h"
 #include "platform/foundation/text/encoding.h"
+#include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIView.h"
 #include "platform/uikit/layout_engine.h"
 #include "scorelens/lookup/CXVideoDisplayPageModel.h"
@@ -50,6 +53,7 @@ struct DemoOptions {
   std::optional<std::string> criticPercentage, criticMeter, audiencePercentage, audienceMeter;
   std::string defaultsFile;
   bool json = false;
+  PictureOptions picture;
   bool sweep = false;
   std::string sweepSeries = "Breaking Bad";
   ServiceOptions services;
@@ -327,8 +331,9 @@ int runDemo(const DemoOptions& o) {
   host::HostConfig config;
   config.version = o.hostVersion;
   config.device = device.value();
-  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : SCORELENS_MODULE_PATH;
-  if (!o.hostCatalog.empty()) config.catalogPath = o.hostCatalog;
+  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
+  config.bundlePath = installLayout().hostBundlePath;
+  config.catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
   config.userDefaultsPath = defaultsPath;
   auto booted = host::HostApplication::boot(config);
   if (!booted) {
@@ -366,6 +371,14 @@ int runDemo(const DemoOptions& o) {
   nlohmann::json warnings = uikit::layoutWarnings();
   UICollectionViewCell* stripCell = strip ? cellHolding(strip.get()) : nullptr;
   const bool older = static_cast<bool>(opening.page.legacyPage());
+  if (o.picture.wanted()) {
+    // The whole window as the user sees it: the navigation stack's view.
+    UINavigationController* root = app.rootNavigationController();
+    if (!writePicture(root ? root->view() : nullptr, o.picture, UIColor::blackColor(), &error)) {
+      std::cerr << "scorelens demo: " << error << "\n";
+      return 3;
+    }
+  }
 
   nlohmann::json requests = nlohmann::json::array();
   for (const auto& r : transfers.records())
@@ -398,6 +411,7 @@ int runDemo(const DemoOptions& o) {
         {"openedURLs", opened},
         {"layoutWarnings", warnings},
         {"elapsedMs", opening.elapsedMs < 0 ? nlohmann::json(nullptr) : nlohmann::json(std::lround(opening.elapsedMs))}};
+    notePicture(j, o.picture);
     std::cout << j.dump(2) << "\n";
   } else {
     std::cout << fmt::format("Host {} on an {}, ScoreLens loaded; {}\n\n", o.hostVersion, host::deviceName(app.device()),
@@ -426,6 +440,7 @@ int runDemo(const DemoOptions& o) {
       std::cout << "\nThe strip did not settle within 10 seconds.\n";
     std::cout << "\nLayout warnings:" << (warnings.empty() ? " none" : "") << "\n";
     for (const auto& w : warnings) std::cout << "  " << w.get<std::string>() << "\n";
+    if (o.picture.wanted()) std::cout << fmt::format("\nPicture: {} (scale {})\n", o.picture.png, o.picture.scale);
   }
   (void)since;
   return 0;
@@ -553,6 +568,7 @@ void addDemoCommand(CLI::App& app, Runner& run) {
   cmd->add_flag("--sweep", o->sweep,
                 "Open a film (--title) and a series at each gate boundary's host versions on both devices");
   cmd->add_option("--sweep-series", o->sweepSeries, "The series the sweep opens")->capture_default_str();
+  addPictureOptions(cmd, o->picture);
   addServiceOptions(cmd, o->services, true);
   cmd->callback([&run, o] { run = [o] { return runDemo(*o); }; });
 }

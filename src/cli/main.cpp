@@ -6,13 +6,14 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/install_layout.h"
 
 namespace {
 // The CLI plays the device for commands that use the module without the
 // simulated host (lookup, preview): the device's libroot, which maps the
 // module's resource folder into the jailbreak root, sits beside the module.
 void useDeviceLibroot() {
-  std::string module = SCORELENS_MODULE_PATH;
+  std::string module = cli::installLayout().modulePath;
   std::string dir = module.substr(0, module.rfind('/'));
   setenv("SCORELENS_RPATH", dir.c_str(), /*overwrite=*/0);
 }

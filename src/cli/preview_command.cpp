@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/picture_output.h"
 #include "cli/service_setup.h"
 #include "cli/strip_report.h"
 #include "platform/dispatch/dispatch.h"
@@ -43,6 +44,7 @@ struct PreviewOptions {
   std::string emsId;
   std::string criticPercentage = "on", criticMeter = "on", audiencePercentage = "on", audienceMeter = "on";
   bool json = false;
+  PictureOptions picture;
   ServiceOptions services;
 };
 
@@ -154,10 +156,19 @@ int runPreview(const PreviewOptions& o) {
   bool settled = runUntilSettled(strip);
   strip->layoutIfNeeded();
 
-  if (o.json)
-    std::cout << stripJson(strip).dump() << "\n";
-  else
+  // On the black of the host's title page, where the strip is shown.
+  if (o.picture.wanted() && !writePicture(strip, o.picture, UIColor::blackColor(), &error)) {
+    std::cerr << "scorelens preview: " << error << "\n";
+    return 3;
+  }
+  if (o.json) {
+    nlohmann::json out = stripJson(strip);
+    notePicture(out, o.picture);
+    std::cout << out.dump() << "\n";
+  } else {
     std::cout << stripText(strip);
+    if (o.picture.wanted()) std::cout << fmt::format("Picture: {} (scale {})\n", o.picture.png, o.picture.scale);
+  }
   if (!settled) {
     std::cerr << "scorelens preview: the certified-status service did not answer in time\n";
     return 3;
@@ -188,6 +199,7 @@ void addPreviewCommand(CLI::App& app, Runner& run) {
       ->capture_default_str();
   cmd->add_option("--audience-meter", o->audienceMeter, "Show the audience meter")->check(onOff)->capture_default_str();
   cmd->add_flag("--json", o->json, "Print one JSON object");
+  addPictureOptions(cmd, o->picture);
   addServiceOptions(cmd, o->services, false);
   cmd->callback([&run, o] { run = [o] { return runPreview(*o); }; });
 }

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "cli/install_layout.h"
 #include "platform/foundation/NSURLSession.h"
 #include "scorelens/lookup/CXServiceConfiguration.h"
 #include "services/catalog.h"
@@ -59,7 +60,7 @@ std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptio
       o.timeout > 0 ? o.timeout : NSURLSessionConfiguration::defaultTransportSettings().requestTimeoutLimit;
   bool embedded = !o.live && o.connectTo.empty() && o.cacert.empty();
   if (embedded) {
-    auto catalog = o.ratingsCatalog.empty() ? services::Catalog::load(services::defaultCatalogPath())
+    auto catalog = o.ratingsCatalog.empty() ? services::Catalog::load(installLayout().ratingsCatalogPath)
                                             : services::Catalog::load(o.ratingsCatalog);
     if (!catalog) {
       *error = fmt::format("cannot load the ratings catalog: {}", catalog.error().message);

@@ -16,6 +16,8 @@
 
 #include "cli/commands.h"
 #include "cli/defaults_file.h"
+#include "cli/install_layout.h"
+#include "cli/picture_output.h"
 #include "host/HostApplication.h"
 #include "host/settings/settings_screen.h"
 #include "platform/foundation/NSUserDefaults.h"
@@ -30,6 +32,7 @@ struct SettingsOptions {
   std::string open;
   std::vector<std::string> sets;
   bool json = false;
+  PictureOptions picture;
 };
 
 // Each switch of the module screen: its option name, where it is, its key.
@@ -38,6 +41,9 @@ struct SwitchPlace {
   NSInteger section, row;
   const char* key;
 };
+// Points between the root screen and the module screen in a picture.
+constexpr int kPictureGap = 16;
+
 constexpr SwitchPlace kSwitches[] = {
     {"critic-percentage", 1, 0, "CXCriticRatingPercentageEnabled"},
     {"critic-meter", 1, 1, "CXCriticRatingMeterEnabled"},
@@ -143,7 +149,9 @@ int runSettings(const SettingsOptions& o) {
   host::HostConfig config;
   config.version = o.hostVersion;
   config.device = device.value();
-  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : SCORELENS_MODULE_PATH;
+  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
+  config.bundlePath = installLayout().hostBundlePath;
+  config.catalogPath = installLayout().hostCatalogPath;
   config.userDefaultsPath = defaultsPath;
   auto booted = host::HostApplication::boot(config);
   if (!booted) {
@@ -155,6 +163,9 @@ int runSettings(const SettingsOptions& o) {
 
   Ref<UIViewController> root = host::openSettings(app);
   host::SettingsScreenView rootView = host::readSettingsScreen(root);
+  // The root screen as the user saw it before opening anything.
+  uikit::render::Picture picture;
+  if (o.picture.wanted()) picture = pictureOf(root->view(), o.picture, UIColor::blackColor());
   std::optional<host::SettingsScreenView> moduleView;
   if (o.open == "module" || !wanted.empty()) {
     auto entry = entryRow(rootView);
@@ -179,6 +190,12 @@ int runSettings(const SettingsOptions& o) {
       if (toggle->isOn() != it->second) host::flipSettingsSwitch(module, place.section, place.row);
     }
     moduleView = host::readSettingsScreen(module);
+    if (o.picture.wanted()) picture = picture.beside(pictureOf(module->view(), o.picture, UIColor::blackColor()), kPictureGap * o.picture.scale);
+  }
+  std::string error;
+  if (o.picture.wanted() && !savePicture(picture, o.picture, &error)) {
+    std::cerr << "scorelens settings: " << error << "\n";
+    return 3;
   }
   std::vector<Ref<NSDictionary>> menu = host::currentAppMenuEntries();
   std::optional<std::string> label = host::simpleSettingsVersionLabel(app);
@@ -208,6 +225,7 @@ int runSettings(const SettingsOptions& o) {
           {"criticRatingMeterEnabled", pref("CXCriticRatingMeterEnabled")},
           {"audienceRatingPercentageEnabled", pref("CXAudienceRatingPercentageEnabled")},
           {"audienceRatingMeterEnabled", pref("CXAudienceRatingMeterEnabled")}}}};
+    notePicture(j, o.picture);
     std::cout << j.dump(2) << "\n";
   } else {
     std::cout << fmt::format("Host {} on an {}, ScoreLens loaded; {} settings\n\n", o.hostVersion,
@@ -225,6 +243,7 @@ int runSettings(const SettingsOptions& o) {
     std::cout << "\nPreferences:\n";
     for (const SwitchPlace& place : kSwitches)
       std::cout << fmt::format("  {:<20} {}\n", place.name, pref(place.key) ? "on" : "off");
+    if (o.picture.wanted()) std::cout << fmt::format("\nPicture: {} (scale {})\n", o.picture.png, o.picture.scale);
   }
   return 0;
 }
@@ -242,6 +261,7 @@ void addSettingsCommand(CLI::App& app, Runner& run) {
   cmd->add_option("--open", o->open, "Open a screen from the root: module")->check(CLI::IsMember({"module"}));
   cmd->add_option("--set", o->sets, "Flip a switch to a state: NAME=on|off (implies --open module)");
   cmd->add_flag("--json", o->json, "Print one JSON object");
+  addPictureOptions(cmd, o->picture);
   cmd->callback([&run, o] { run = [o] { return runSettings(*o); }; });
 }
 

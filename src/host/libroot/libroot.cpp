@@ -2,11 +2,16 @@
 // the module finds as "@rpath/libroot.dylib" next to itself. Not module code:
 // on a device this library belongs to the jailbreak.
 //
-// The jailbreak root is $SCORELENS_JBROOT when set (read on every call), else
-// the build tree's staged root, where the build copies the module's resources.
+// The jailbreak root is $SCORELENS_JBROOT when set (read on every call);
+// else, when this library is installed in the device's layout
+// (<root>/Library/MobileSubstrate/DynamicLibraries/), that <root>; else the
+// build tree's staged root, where the build copies the module's resources.
+
+#include <dlfcn.h>
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #ifndef SCORELENS_STAGED_JBROOT
 #error "SCORELENS_STAGED_JBROOT must name the staged jailbreak root"
@@ -22,6 +27,21 @@ void copyBounded(char* out, const char* text) {
   out[n] = '\0';
 }
 
+// The root above this library's folder, when the folder is the device's
+// folder of injected libraries; nullptr otherwise. Worked out once.
+const char* installedRoot() {
+  static const std::string root = [] {
+    static const std::string kFolder = "/Library/MobileSubstrate/DynamicLibraries/";
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void*>(&installedRoot), &info) || !info.dli_fname) return std::string();
+    std::string self = info.dli_fname;
+    std::size_t at = self.rfind(kFolder);
+    if (at == std::string::npos || self.find('/', at + kFolder.size()) != std::string::npos) return std::string();
+    return self.substr(0, at);
+  }();
+  return root.empty() ? nullptr : root.c_str();
+}
+
 void appendBounded(char* out, const char* text) {
   size_t used = std::strlen(out);
   if (used + 1 < kPathSize) copyBounded(out + used, text);
@@ -34,7 +54,9 @@ __attribute__((visibility("default"))) const char* libroot_get_root_prefix(void)
 
 __attribute__((visibility("default"))) const char* libroot_get_jbroot_prefix(void) {
   const char* configured = std::getenv("SCORELENS_JBROOT");
-  return configured && *configured ? configured : SCORELENS_STAGED_JBROOT;
+  if (configured && *configured) return configured;
+  const char* installed = installedRoot();
+  return installed ? installed : SCORELENS_STAGED_JBROOT;
 }
 
 __attribute__((visibility("default"))) const char* libroot_get_boot_uuid(void) {

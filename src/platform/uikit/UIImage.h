@@ -1,6 +1,7 @@
 #pragma once
-// Images loaded from PNG files in a bundle. Only the header is read: the
-// stand-in needs an image's identity (name, file) and size, never its pixels.
+// Images loaded from PNG files in a bundle. Only the header is read here: an
+// image is its identity (name, file) and size; the renderer (render/) reads
+// the pixels of the file variant that fits the scale it draws at.
 // Immutable, so any thread may load and share them, as on the device.
 
 #include <string>

@@ -49,6 +49,14 @@ void UILabel::setTextAlignment(NSTextAlignment alignment) {
   setNeedsDisplay();
 }
 
+void UILabel::setLineBreakMode(NSLineBreakMode mode) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (mode == lineBreakMode_) return;
+  lineBreakMode_ = mode;
+  setNeedsLayout();  // wrapping decides a label's height
+  setNeedsDisplay();
+}
+
 Ref<NSString> UILabel::presentationText() const {
   StrongId shown = presentationContents(text_);
   return Ref<NSString>(objc_cast<NSString>(shown.get()));

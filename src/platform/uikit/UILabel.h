@@ -14,6 +14,17 @@ enum NSTextAlignment : long {
 };
 UIKIT_BOUNDARY_ENUM(NSTextAlignment);
 
+// What a label does with text that does not fit its bounds.
+enum NSLineBreakMode : long {
+  NSLineBreakByWordWrapping = 0,
+  NSLineBreakByCharWrapping = 1,
+  NSLineBreakByClipping = 2,
+  NSLineBreakByTruncatingHead = 3,
+  NSLineBreakByTruncatingTail = 4,
+  NSLineBreakByTruncatingMiddle = 5,
+};
+UIKIT_BOUNDARY_ENUM(NSLineBreakMode);
+
 class UILabel : public UIView {
  public:
   UILabel();
@@ -49,6 +60,12 @@ class UILabel : public UIView {
     return textAlignment_;
   }
   void setTextAlignment(NSTextAlignment alignment);
+  // Truncating the tail unless set.
+  NSLineBreakMode lineBreakMode() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return lineBreakMode_;
+  }
+  void setLineBreakMode(NSLineBreakMode mode);
 
   // The text on screen at dispatch::Clock's present (the old text while a
   // dissolve runs).
@@ -60,4 +77,5 @@ class UILabel : public UIView {
   Ref<UIColor> textColor_;
   NSInteger numberOfLines_ = 1;
   NSTextAlignment textAlignment_ = NSTextAlignmentNatural;
+  NSLineBreakMode lineBreakMode_ = NSLineBreakByTruncatingTail;
 };

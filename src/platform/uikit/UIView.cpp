@@ -147,6 +147,13 @@ void UIView::setAlpha(CGFloat alpha) {
   setNeedsDisplay();
 }
 
+void UIView::setClipsToBounds(bool clips) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (clips == clipsToBounds_) return;
+  clipsToBounds_ = clips;
+  setNeedsDisplay();
+}
+
 void UIView::setHidden(bool hidden) {
   UIKIT_MAIN_THREAD_ONLY();
   if (hidden == hidden_) return;

@@ -139,6 +139,12 @@ class UIView : public UIResponder {
     return opaque_;
   }
   void setOpaque(bool opaque);
+  // NO by default: subviews may draw outside this view's bounds.
+  bool clipsToBounds() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return clipsToBounds_;
+  }
+  void setClipsToBounds(bool clips);
   UIColor* backgroundColor() const {
     UIKIT_MAIN_THREAD_ONLY();
     return backgroundColor_.get();
@@ -323,6 +329,7 @@ class UIView : public UIResponder {
   UIViewContentMode contentMode_ = UIViewContentModeScaleToFill;
   bool hidden_ = false;
   bool opaque_ = true;
+  bool clipsToBounds_ = false;
   bool translatesAutoresizingMask_ = true;
   bool needsLayout_ = true;
   bool needsDisplay_ = true;

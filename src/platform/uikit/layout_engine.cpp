@@ -251,7 +251,7 @@ void ConstraintLayout::measure() {
   for (std::size_t i = 1; i <= subviewCount_; ++i) {
     Item& item = items_[i];
     if (auto* label = objc_cast<UILabel>(item.view.get())) {
-      CGSize text = measureText(label->text(), label->font()->pointSize(), label->numberOfLines());
+      CGSize text = measureText(label->text(), label->font(), label->numberOfLines());
       item.natural[0] = text.width;
       item.natural[1] = text.height;
       continue;
@@ -325,7 +325,7 @@ void ConstraintLayout::measureHeights() {
     auto* label = objc_cast<UILabel>(item.view.get());
     if (!label) continue;
     CGFloat width = *item.axis[0].value[Size];
-    item.natural[1] = measureText(label->text(), label->font()->pointSize(), label->numberOfLines(), width).height;
+    item.natural[1] = measureText(label->text(), label->font(), label->numberOfLines(), width).height;
   }
 }
 

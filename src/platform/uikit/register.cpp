@@ -34,6 +34,8 @@ void registerViewMethods(Class view) {
   addMethod<&UIView::setAlpha>(view, "setAlpha:");
   addMethod<&UIView::isHidden>(view, "isHidden");
   addMethod<&UIView::setHidden>(view, "setHidden:");
+  addMethod<&UIView::clipsToBounds>(view, "clipsToBounds");
+  addMethod<&UIView::setClipsToBounds>(view, "setClipsToBounds:");
   addMethod<&UIView::isOpaque>(view, "isOpaque");
   addMethod<&UIView::setOpaque>(view, "setOpaque:");
   addMethod<&UIView::backgroundColor>(view, "backgroundColor");
@@ -138,6 +140,8 @@ void registerUIKitClasses() {
   addMethod<&UILabel::setTextColor>(label, "setTextColor:");
   addMethod<&UILabel::numberOfLines>(label, "numberOfLines");
   addMethod<&UILabel::setNumberOfLines>(label, "setNumberOfLines:");
+  addMethod<&UILabel::lineBreakMode>(label, "lineBreakMode");
+  addMethod<&UILabel::setLineBreakMode>(label, "setLineBreakMode:");
   addMethod<&UILabel::textAlignment>(label, "textAlignment");
   addMethod<&UILabel::setTextAlignment>(label, "setTextAlignment:");
 

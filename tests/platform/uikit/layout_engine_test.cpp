@@ -45,26 +45,36 @@ class ConstraintLayoutTest : public UIKitTest {
 
 }  // namespace
 
-TEST(TextMetrics, MeasuresByCharacterCountAndPointSize) {
+// Sizes come from the installed typeface, so these hold relations between
+// measurements rather than numbers of one font.
+TEST(TextMetrics, MeasuresWithTheInstalledTypefaceAtThePointSize) {
   CGSize size = uikit::measureText("87%"_ns, 14);
-  EXPECT_DOUBLE_EQ(size.width, 3 * 0.55 * 14);
-  EXPECT_DOUBLE_EQ(size.height, 1.2 * 14);
+  EXPECT_GT(size.width, 14);
+  EXPECT_LT(size.width, 3 * 14);
+  EXPECT_NEAR(uikit::measureText("87%"_ns, 28).width, 2 * size.width, 0.01) << "widths scale with the size";
+  EXPECT_NEAR(uikit::measureText("8787%%"_ns, 14).width, 2 * size.width, 0.5);
   EXPECT_EQ(uikit::measureText(nullptr, 14), CGSizeZero);
   EXPECT_EQ(uikit::measureText(""_ns, 14), CGSizeZero);
-  EXPECT_DOUBLE_EQ(uikit::measureText("\xF0\x9F\x8D\x85"_ns, 10).width, 5.5) << "a surrogate pair is one character";
   CGSize lines = uikit::measureText("ab\nabcd"_ns, 10);
-  EXPECT_DOUBLE_EQ(lines.width, 4 * 5.5) << "the widest line";
-  EXPECT_DOUBLE_EQ(lines.height, 2 * 12.0);
+  EXPECT_DOUBLE_EQ(lines.width, uikit::measureText("abcd"_ns, 10).width) << "the widest line";
+  EXPECT_DOUBLE_EQ(lines.height, 2 * uikit::measureText("ab"_ns, 10).height);
+  // The host's typeface and the system's map to the regular face; bold is wider.
+  UIFont::registerFontName("NetflixSansApp-Regular");
+  Ref<UIFont> host = UIFont::fontWithName_size("NetflixSansApp-Regular"_ns, 14);
+  EXPECT_EQ(uikit::measureText("87%"_ns, host), size);
+  EXPECT_GT(uikit::measureText("87%"_ns, UIFont::boldSystemFontOfSize(14)).width, size.width);
 }
 
 TEST(TextMetrics, WrapsAtSpacesAndCutsAtTheLineLimit) {
-  // 10 points: 5.5 per character, so 44 points hold 8 characters.
-  CGSize wrapped = uikit::measureText("aaa bbb ccc"_ns, 10, 0, 44);
-  EXPECT_DOUBLE_EQ(wrapped.width, 7 * 5.5) << "\"aaa bbb\" fits, \"ccc\" goes to the next line";
-  EXPECT_DOUBLE_EQ(wrapped.height, 2 * 12.0);
-  EXPECT_DOUBLE_EQ(uikit::measureText("abcdefghijkl"_ns, 10, 0, 44).height, 2 * 12.0)
+  CGFloat line = uikit::measureText("aaa"_ns, 10).height;
+  CGFloat room = uikit::measureText("aaa bbb"_ns, 10).width + 1;
+  CGSize wrapped = uikit::measureText("aaa bbb ccc"_ns, 10, 0, room);
+  EXPECT_NEAR(wrapped.width, room - 1, 0.5) << "\"aaa bbb\" fits, \"ccc\" goes to the next line";
+  EXPECT_DOUBLE_EQ(wrapped.height, 2 * line);
+  CGFloat word = uikit::measureText("abcdefghijkl"_ns, 10).width;
+  EXPECT_DOUBLE_EQ(uikit::measureText("abcdefghijkl"_ns, 10, 0, word * 0.6).height, 2 * line)
       << "a word longer than the line is broken";
-  EXPECT_DOUBLE_EQ(uikit::measureText("a b c d e f g h i j"_ns, 10, 2, 11).height, 2 * 12.0) << "cut to two lines";
+  EXPECT_DOUBLE_EQ(uikit::measureText("a b c d e f g h i j"_ns, 10, 2, 11).height, 2 * line) << "cut to two lines";
 }
 
 TEST_F(ConstraintLayoutTest, EdgesCentresAndConstantsPlaceSubviews) {
@@ -111,14 +121,16 @@ TEST_F(ConstraintLayoutTest, ViewsTakeTheirNaturalSizeWhereNothingFixesIt) {
   pin(image, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
 
   root->layoutIfNeeded();
-  EXPECT_FRAME(label, 40, 14, 22, 12) << "four characters of 5.5 points, one line of 12";
-  EXPECT_FRAME(after, 66, 0, 10, 10);
+  CGSize text = uikit::measureText("100%"_ns, 10);
+  EXPECT_FRAME(label, 40, 20 - text.height / 2, text.width, text.height) << "the text's own size";
+  EXPECT_FRAME(after, 44 + text.width, 0, 10, 10);
   EXPECT_FRAME(image, 300, 0, 0, 0) << "no image, no natural size: its size stays as it was";
 
   label->setText("5%"_ns);
   root->layoutIfNeeded();
-  EXPECT_FRAME(label, 40, 14, 11, 12) << "a new text resizes the label";
-  EXPECT_FRAME(after, 55, 0, 10, 10) << "and moves the view that follows it";
+  text = uikit::measureText("5%"_ns, 10);
+  EXPECT_FRAME(label, 40, 20 - text.height / 2, text.width, text.height) << "a new text resizes the label";
+  EXPECT_FRAME(after, 44 + text.width, 0, 10, 10) << "and moves the view that follows it";
 }
 
 TEST_F(ConstraintLayoutTest, TheLongerOfTwoAlignedLabelsDecidesTheirCommonEdge) {
@@ -133,8 +145,9 @@ TEST_F(ConstraintLayoutTest, TheLongerOfTwoAlignedLabelsDecidesTheirCommonEdge) 
   longText->setText("100%"_ns);
   pin(shortText, NSLayoutAttributeTrailing, longText, NSLayoutAttributeTrailing);
   root->layoutIfNeeded();
-  EXPECT_EQ(shortText->frame().size.width, 22) << "stretched to the longer text rather than cutting it";
-  EXPECT_EQ(longText->frame().size.width, 22);
+  CGFloat longer = uikit::measureText("100%"_ns, 10).width;
+  EXPECT_EQ(shortText->frame().size.width, longer) << "stretched to the longer text rather than cutting it";
+  EXPECT_EQ(longText->frame().size.width, longer);
 }
 
 TEST_F(ConstraintLayoutTest, AWrappingLabelTakesTheLinesItsWidthNeeds) {
@@ -147,7 +160,8 @@ TEST_F(ConstraintLayoutTest, AWrappingLabelTakesTheLinesItsWidthNeeds) {
   pin(message, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing, -28);
   pin(message, NSLayoutAttributeCenterY, root, NSLayoutAttributeCenterY);
   root->layoutIfNeeded();
-  EXPECT_FRAME(message, 28, 26, 44, 48) << "8 characters a line: four lines of 12";
+  CGFloat line = uikit::measureText("aaa"_ns, 10).height;
+  EXPECT_FRAME(message, 28, 50 - 2 * line, 44, 4 * line) << "two words a line: four lines, the last cut";
 }
 
 TEST_F(ConstraintLayoutTest, WhatNoConstraintDecidesKeepsItsFrame) {

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/uikit/text_metrics.h"
 #include "strip_fixture.h"
 
 using namespace strip_test;
@@ -20,9 +21,9 @@ bool near(CGRect a, CGRect b) {
 #define EXPECT_FRAME(view, x, y, w, h) \
   EXPECT_PRED2(near, (view)->frame(), CGRectMake(x, y, w, h)) << #view " is at " << str((view)->frame())
 
-// 14-point text: a character is 0.55 × 14 = 7.7 wide, a line 1.2 × 14 = 16.8 high.
-constexpr CGFloat kChar = 0.55 * 14;
-constexpr CGFloat kLine = 1.2 * 14;
+// The labels' 14-point text as the toolkit measures it.
+CGFloat textWidth(const char* text) { return uikit::measureText(ns(text), 14).width; }
+const CGFloat kLine = uikit::measureText(ns("87%"), 14).height;
 
 using StripLayout = StripTest;
 
@@ -39,11 +40,11 @@ TEST_F(StripLayout, AllFourPreferencesGiveTwoRowsWhoseMetersStartTogether) {
 
   EXPECT_FRAME(strip->firstRatingImageView(), 4, 4, 32, 32);
   EXPECT_FRAME(strip->secondRatingImageView(), 4, 44, 32, 32);
-  EXPECT_FRAME(strip->firstRatingPercentageLabel(), 40, 20 - kLine / 2, 4 * kChar, kLine)
+  EXPECT_FRAME(strip->firstRatingPercentageLabel(), 40, 20 - kLine / 2, textWidth("100%"), kLine)
       << "stretched to the longer text, so both labels end together";
-  EXPECT_FRAME(strip->secondRatingPercentageLabel(), 40, 60 - kLine / 2, 4 * kChar, kLine);
-  EXPECT_FRAME(strip->firstRatingMeterProgressView(), 44 + 4 * kChar, 19, 100, 2);
-  EXPECT_FRAME(strip->secondRatingMeterProgressView(), 44 + 4 * kChar, 59, 100, 2);
+  EXPECT_FRAME(strip->secondRatingPercentageLabel(), 40, 60 - kLine / 2, textWidth("100%"), kLine);
+  EXPECT_FRAME(strip->firstRatingMeterProgressView(), 44 + textWidth("100%"), 19, 100, 2);
+  EXPECT_FRAME(strip->secondRatingMeterProgressView(), 44 + textWidth("100%"), 59, 100, 2);
   EXPECT_FRAME(strip->messageImageView(), 4, 24, 32, 32);
   EXPECT_FRAME(strip->messageLabel(), 40, 40 - kLine / 2, 331, kLine) << "from x 40 to 4 before the right edge";
   EXPECT_FRAME(strip->loadingIndicatorView(), 4, 21.5, 37, 37);
@@ -58,7 +59,7 @@ TEST_F(StripLayout, CriticPercentageAloneGivesOneRowWithoutAMeter) {
   strip->layoutIfNeeded();
 
   EXPECT_FRAME(strip->firstRatingImageView(), 4, 4, 32, 32);
-  EXPECT_FRAME(strip->firstRatingPercentageLabel(), 40, 20 - kLine / 2, 3 * kChar, kLine) << "4 after the icon";
+  EXPECT_FRAME(strip->firstRatingPercentageLabel(), 40, 20 - kLine / 2, textWidth("87%"), kLine) << "4 after the icon";
   EXPECT_EQ(strip->firstRatingMeterProgressView()->frame().size.width, 0);
   EXPECT_FRAME(strip->secondRatingImageView(), 4, 36, 32, 0) << "row 2 collapses to nothing at y 36";
   EXPECT_EQ(strip->secondRatingMeterProgressView()->frame().size.width, 0);
@@ -84,9 +85,9 @@ TEST_F(StripLayout, CriticMeterWithAudiencePercentageKeepsRowOneLabelFree) {
   strip->firstRatingPercentageLabel()->setText(ns("87%"));
   strip->secondRatingPercentageLabel()->setText(ns("55%"));
   strip->layoutIfNeeded();
-  EXPECT_EQ(strip->firstRatingPercentageLabel()->frame().size.width, 3 * kChar) << "not forced to zero width";
-  EXPECT_FRAME(strip->firstRatingMeterProgressView(), 44 + 3 * kChar, 19, 100, 2);
-  EXPECT_FRAME(strip->secondRatingPercentageLabel(), 40, 60 - kLine / 2, 3 * kChar, kLine);
+  EXPECT_EQ(strip->firstRatingPercentageLabel()->frame().size.width, textWidth("87%")) << "not forced to zero width";
+  EXPECT_FRAME(strip->firstRatingMeterProgressView(), 44 + textWidth("87%"), 19, 100, 2);
+  EXPECT_FRAME(strip->secondRatingPercentageLabel(), 40, 60 - kLine / 2, textWidth("55%"), kLine);
   EXPECT_EQ(strip->secondRatingMeterProgressView()->frame().size.width, 0);
 }
 
