@@ -73,3 +73,8 @@ UITableViewHeaderFooterView* UITableViewHeaderFooterView::initWithReuseIdentifie
   setReuseIdentifier(identifier);
   return this;
 }
+
+void UITableViewHeaderFooterView::layoutSubviews() {
+  UIView::layoutSubviews();
+  contentView()->setFrame(bounds());
+}
