@@ -42,8 +42,11 @@ TEST(CliInstall, TheInstalledCommandShowsThePageFromAnotherFolderAfterTheTreeMov
   const fs::path loaderLog = scratch / "loader.log";
   CommandRun run;
   {
-    std::string command = "cd / && env -i PATH=/usr/bin:/bin LD_DEBUG=files LD_DEBUG_OUTPUT='" + loaderLog.string() +
-                          "' '" + (prefix / "bin/scorelens").string() + "' demo --json";
+    std::string environment = "PATH=/usr/bin:/bin LD_DEBUG=files LD_DEBUG_OUTPUT='" + loaderLog.string() + "'";
+    // A sanitizer build keeps the options (and suppressions) the test run gives it.
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"})
+      if (const char* value = std::getenv(name)) environment += std::string(" ") + name + "='" + value + "'";
+    std::string command = "cd / && env -i " + environment + " '" + (prefix / "bin/scorelens").string() + "' demo --json";
     if (FILE* pipe = popen(command.c_str(), "r")) {
       char buffer[4096];
       for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
