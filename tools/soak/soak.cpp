@@ -118,6 +118,16 @@ Shown shownBy(CXEnhancedRatingViewContainer* strip) {
 
 // The current page keeps its strip on the data source; the older one in the
 // summary cell on screen.
+// Why a strip has not settled, for the figures.
+std::string unsettledReason(CXEnhancedRatingViewContainer* strip) {
+  if (!strip) return "no strip";
+  if (strip->loadingIndicatorView()->isAnimating()) return "spinner";
+  if (UIView::hasRunningAnimations()) return "animating";
+  if (auto task = strip->certifiedDataTask(); task && task->state() != NSURLSessionTaskStateCompleted)
+    return "certified pending";
+  return "nothing shown";
+}
+
 Ref<CXEnhancedRatingViewContainer> stripOf(const host::TitlePage& page) {
   static const SEL kStrip = sel_registerName("CXEnhancedRatingViewContainer");
   if (auto source = page.dataSource())
@@ -189,9 +199,9 @@ int runVersion(const Options& o) {
                                 "CXAudienceRatingPercentageEnabled", "CXAudienceRatingMeterEnabled"};
 
   long served = 0, scores = 0, messages = 0, blanks = 0, unsettled = 0, injected = 0;
-  std::vector<long> unsettledIds;  // the first few, to look into
+  std::vector<long> unsettledIds, blankIds;  // the first few, to look into
   long stripsAlive = 0, pagesAlive = 0;  // after their page was closed
-  std::map<std::string, long> injectedByName;
+  std::map<std::string, long> injectedByName, unsettledBy;
   const long rssStart = residentKilobytes();
   const auto started = Clock::now();
   std::vector<long> rssSamples;  // at each tenth of the run
@@ -201,6 +211,7 @@ int runVersion(const Options& o) {
       NSUserDefaults::standardUserDefaults()->setBool_forKey(random() % 4 != 0, NSString::stringWithUTF8String(key));
     // Each endpoint's next answer is hostile with the chosen share, so about
     // that share of the requests fail (a page asks each endpoint at most once).
+    std::string pageHostile;  // what this page's services do wrong, for the figures
     for (auto endpoint : endpoints) {
       if (share(random) >= o.failureShare) {
         server.setMisbehaviour(endpoint, {});
@@ -212,6 +223,7 @@ int runVersion(const Options& o) {
       server.setMisbehaviour(endpoint, reply);
       ++injected;
       ++injectedByName[std::string(services::hostileName(hostile))];
+      pageHostile += fmt::format(" {}@{}", services::hostileName(hostile), services::endpointName(endpoint));
     }
     // What the stand-ins record for tests (requests served, sheets shown) is
     // not the module's memory.
@@ -244,8 +256,11 @@ int runVersion(const Options& o) {
     }
     scores += shown == Shown::Scores;
     messages += shown == Shown::Message;
-    blanks += shown == Shown::Blank;
-    if (shown == Shown::Nothing && ++unsettled <= 10) unsettledIds.push_back(videoId);
+    if (shown == Shown::Blank && ++blanks <= 10) blankIds.push_back(videoId);
+    if (shown == Shown::Nothing) {
+      ++unsettledBy[unsettledReason(stripOf(page.value()).get()) + pageHostile];
+      if (++unsettled <= 10) unsettledIds.push_back(videoId);
+    }
     Weak<NSObject> strip(stripOf(page.value()).get());
     Weak<NSObject> controller(page.value().viewController().get());
     page.value().close();
@@ -253,8 +268,10 @@ int runVersion(const Options& o) {
       dispatch::Clock::advance(100ms);
       app.runUntil([&] { return !page.value().isOpen(); }, 5ms);
     }
-    // A closed page, and the strip with it, must be gone once its lookup has ended.
-    for (int n = 0; n < 40 && (strip.lock() || controller.lock()); ++n) {
+    // A closed page, and the strip with it, must be gone once its lookup has
+    // ended, which a hostile service may put off until the time-out.
+    const auto gone = Clock::now() + std::chrono::duration<double>(o.timeout * 3 + 2);
+    while (Clock::now() < gone && (strip.lock() || controller.lock())) {
       dispatch::Clock::advance(250ms);
       app.runUntil([&] { return !strip.lock() && !controller.lock(); }, 5ms);
     }
@@ -288,8 +305,10 @@ int runVersion(const Options& o) {
                         {"scoresShown", scores},
                         {"messagesShown", messages},
                         {"blankStrips", blanks},
+                        {"blankVideoIds", blankIds},
                         {"unsettled", unsettled},
                         {"unsettledVideoIds", unsettledIds},
+                        {"unsettledBy", unsettledBy},
                         {"closedPagesStillAlive", pagesAlive},
                         {"closedStripsStillAlive", stripsAlive},
                         {"lookups", lookups},

@@ -148,3 +148,17 @@ CGSize draw(cairo_t* cr, const std::string& utf8, const Setting& setting) {
 }
 
 }  // namespace uikit::text
+
+#if defined(__SANITIZE_ADDRESS__)
+#define SCORELENS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SCORELENS_ASAN 1
+#endif
+#endif
+#ifdef SCORELENS_ASAN
+// The font map above lives as long as the process. Fontconfig links what it
+// loads for it by offsets rather than pointers, which the leak checker cannot
+// follow, so at exit it reports those blocks as lost; they are not.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif
