@@ -40,6 +40,29 @@ host::HostApplication& bootWith(ChildChecks& c, const std::string& version, cons
   return bootOrFinish(c, config);
 }
 
+// view shows something and all of it lies inside box (an ancestor), so a
+// picture of box shows it whole.
+bool wholeInside(UIView* view, UIView* box) {
+  CGRect f = view->frame();
+  for (Ref<UIView> up = view->superview(); up && up.get() != box; up = up->superview()) {
+    f.origin.x += up->frame().origin.x - up->bounds().origin.x;
+    f.origin.y += up->frame().origin.y - up->bounds().origin.y;
+  }
+  CGSize b = box->bounds().size;
+  constexpr CGFloat slack = 0.5;
+  return f.size.width > 0 && f.size.height > 0 && f.origin.x >= -slack && f.origin.y >= -slack &&
+         f.origin.x + f.size.width <= b.width + slack && f.origin.y + f.size.height <= b.height + slack;
+}
+
+// The label of a section's header view that shows its text (title or subtitle).
+UILabel* headerLabel(UIViewController* screen, NSInteger section, bool title) {
+  UITableView* table = host::settingsTableOf(screen);
+  Ref<UIView> header = table ? table->headerViewForSection(section) : nullptr;
+  auto* group = objc_cast<host::AppSettingsItemGroupView>(header.get());
+  if (!group) return nullptr;
+  return title ? group->title().get() : group->subtitle().get();
+}
+
 bool pref(const char* key) { return NSUserDefaults::standardUserDefaults()->boolForKey(NSString::stringWithUTF8String(key)); }
 
 struct Generation {
@@ -103,6 +126,12 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
       c.expect(UIColorEqual(row.cell->tintColor(), UIColor::colorWithWhite_alpha(0.3, 1)), "the entry row's tint");
   }
   for (size_t s = n + 1; s < view.sections.size(); ++s) c.expect(view.sections[s].rows.empty(), "spare sections are empty");
+  // What a picture shows: each header's text inside its header, the host's and the entry's.
+  for (size_t s = 0; s <= n; ++s) {
+    UILabel* label = headerLabel(root, static_cast<NSInteger>(s), false);
+    c.expect(label && wholeInside(label, label->superview()->superview().get()),
+             "root header " + std::to_string(s) + "'s text is laid out inside the header");
+  }
 
   Ref<UIViewController> module = openModuleScreen(c, app, root, static_cast<NSInteger>(n));
   host::SettingsScreenView screen = host::readSettingsScreen(module);
@@ -122,6 +151,14 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
   c.expect(screen.sections[1].header && screen.sections[1].header->title == g.criticHeader &&
                screen.sections[1].header->height == UITableViewAutomaticDimension,
            "critic header " + (screen.sections[1].header ? screen.sections[1].header->title : std::string()));
+  for (NSInteger s : {1, 2}) {
+    UILabel* label = headerLabel(module, s, true);
+    c.expect(label && wholeInside(label, label->superview()->superview().get()),
+             "module header " + std::to_string(s) + "'s title is laid out inside the header");
+  }
+  auto* descriptionCell = objc_cast<host::AppSettingsDefaultItemCell>(description.cell);
+  c.expect(descriptionCell && wholeInside(descriptionCell->subtitle().get(), descriptionCell),
+           "the description ends inside its row");
   std::vector<bool> states;
   for (int s = 1; s <= 2; ++s)
     for (const auto& r : screen.sections[s].rows) {

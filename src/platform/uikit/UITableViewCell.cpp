@@ -9,17 +9,28 @@ namespace {
 constexpr CGFloat kStandardAccessoryWidth = 34;
 }  // namespace
 
-UITableViewCell::UITableViewCell() : UITableViewCell(CGRectZero) {}
+namespace uikit::detail {
 
-UITableViewCell::UITableViewCell(CGRect frame) : UIView(frame), contentView_(make<UIView>(CGRect{{0, 0}, frame.size})) {
+TableReusableView::TableReusableView(CGRect frame) : UIView(frame), contentView_(make<UIView>(CGRect{{0, 0}, frame.size})) {
   addSubview(contentView_);
 }
 
-UIView* UITableViewCell::initWithFrame(CGRect frame) {
+UIView* TableReusableView::initWithFrame(CGRect frame) {
   UIView::initWithFrame(frame);
   contentView_->setFrame({{0, 0}, frame.size});
   return this;
 }
+
+void TableReusableView::setReuseIdentifier(const NSString* identifier) {
+  UIKIT_MAIN_THREAD_ONLY();
+  reuseIdentifier_ = identifier ? NSString::stringWithCharacters(identifier->characters()) : nullptr;
+}
+
+}  // namespace uikit::detail
+
+UITableViewCell::UITableViewCell() : UITableViewCell(CGRectZero) {}
+
+UITableViewCell::UITableViewCell(CGRect frame) : TableReusableView(frame) {}
 
 void UITableViewCell::setAccessoryView(UIView* view) {
   UIKIT_MAIN_THREAD_ONLY();
@@ -51,20 +62,19 @@ void UITableViewCell::layoutSubviews() {
   } else if (accessoryType_ != UITableViewCellAccessoryNone) {
     trailing = kStandardAccessoryWidth;
   }
-  contentView_->setFrame({{0, 0}, {std::max<CGFloat>(0, size.width - trailing), size.height}});
+  contentView()->setFrame({{0, 0}, {std::max<CGFloat>(0, size.width - trailing), size.height}});
 }
 
-UITableViewHeaderFooterView::UITableViewHeaderFooterView() : contentView_(make<UIView>()) { addSubview(contentView_); }
-
-UIView* UITableViewHeaderFooterView::initWithFrame(CGRect frame) {
-  UIView::initWithFrame(frame);
-  contentView_->setFrame({{0, 0}, frame.size});
-  return this;
-}
+UITableViewHeaderFooterView::UITableViewHeaderFooterView() : TableReusableView(CGRectZero) {}
 
 UITableViewHeaderFooterView* UITableViewHeaderFooterView::initWithReuseIdentifier(const NSString* identifier) {
   UIKIT_MAIN_THREAD_ONLY();
   objc_msgSend<StrongId>(this, "initWithFrame:", CGRectZero);
-  reuseIdentifier_ = identifier ? NSString::stringWithCharacters(identifier->characters()) : nullptr;
+  setReuseIdentifier(identifier);
   return this;
+}
+
+void UITableViewHeaderFooterView::layoutSubviews() {
+  UIView::layoutSubviews();
+  contentView()->setFrame(bounds());
 }

@@ -89,6 +89,12 @@ TEST_F(UITableViewTest, LoadsOnFirstLayoutAskingInTheDevicesOrder) {
   EXPECT_EQ(table->rectForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(1, 1)).origin.y,
             UITableView::kAutomaticRowHeight * 2 + UITableView::kAutomaticHeaderHeight);
   EXPECT_EQ(table->visibleCells()->count(), 3u);
+  // A dequeued header is made at zero size; what it shows goes in its content view.
+  Ref<UIView> header = table->headerViewForSection(1);
+  auto* reusable = objc_cast<UITableViewHeaderFooterView>(header.get());
+  ASSERT_TRUE(reusable);
+  EXPECT_TRUE(CGRectEqualToRect(reusable->contentView()->frame(), CGRectMake(0, 0, 375, UITableView::kAutomaticHeaderHeight)))
+      << "the content view fills the header the table placed";
 }
 
 TEST_F(UITableViewTest, AReplacedDataSourceMethodDecidesWhatIsShown) {
