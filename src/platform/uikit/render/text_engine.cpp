@@ -156,6 +156,8 @@ CGSize draw(cairo_t* cr, const std::string& utf8, const Setting& setting) {
 #define SCORELENS_ASAN 1
 #endif
 #endif
+// Built into the library rather than left to the environment, so that every
+// program that draws text (test discovery included) ends quiet.
 #ifdef SCORELENS_ASAN
 // The font map above lives as long as the process. Fontconfig links what it
 // loads for it by offsets rather than pointers, which the leak checker cannot
