@@ -13,6 +13,7 @@
 #include "host/settings/settings_screen.h"
 #include "host_fixture.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/uikit/text_metrics.h"
 
 namespace {
 
@@ -126,6 +127,11 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
       c.expect(UIColorEqual(row.cell->tintColor(), UIColor::colorWithWhite_alpha(0.3, 1)), "the entry row's tint");
   }
   for (size_t s = n + 1; s < view.sections.size(); ++s) c.expect(view.sections[s].rows.empty(), "spare sections are empty");
+  // Rows size themselves: a subtitle ("member@example.com") ends inside its row.
+  for (size_t s = 0; s < n; ++s)
+    for (const host::SettingsRowView& row : view.sections[s].rows)
+      if (auto* cell = objc_cast<host::AppSettingsDefaultItemCell>(row.cell); cell && !row.subtitle.empty())
+        c.expect(wholeInside(cell->subtitle().get(), cell), "the subtitle " + row.subtitle + " ends inside its row");
   // What a picture shows: each header's text inside its header, the host's and the entry's.
   for (size_t s = 0; s <= n; ++s) {
     UILabel* label = headerLabel(root, static_cast<NSInteger>(s), false);
@@ -159,6 +165,13 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
   auto* descriptionCell = objc_cast<host::AppSettingsDefaultItemCell>(description.cell);
   c.expect(descriptionCell && wholeInside(descriptionCell->subtitle().get(), descriptionCell),
            "the description ends inside its row");
+  if (descriptionCell) {
+    UILabel* text = descriptionCell->subtitle().get();
+    CGFloat wrapped = uikit::measureText(text->text(), text->font(), 0, text->frame().size.width).height;
+    c.expect(wrapped > 1.5 * uikit::measureText(text->text(), text->font(), 1).height &&
+                 text->frame().size.height >= wrapped - 0.01,
+             "the description wraps and its row grows to show all of it");
+  }
   std::vector<bool> states;
   for (int s = 1; s <= 2; ++s)
     for (const auto& r : screen.sections[s].rows) {

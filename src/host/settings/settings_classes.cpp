@@ -306,12 +306,16 @@ AppSettingsDefaultItemCell::AppSettingsDefaultItemCell()
   content->addConstraint(pin(title_, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 52));
   content->addConstraint(pin(subtitle_, NSLayoutAttributeLeading, title_, NSLayoutAttributeLeading, 0));
   content->addConstraint(pin(subtitle_, NSLayoutAttributeTop, title_, NSLayoutAttributeBottom, 2));
+  // The row is as tall as its texts (a self-sizing cell): the subtitle, even
+  // hidden and empty, closes the column above the bottom margin.
+  content->addConstraint(pin(subtitle_, NSLayoutAttributeBottom, content, NSLayoutAttributeBottom, -kTitleTopMargin));
   // Texts end before the trailing edge (a long one is truncated), not under the accessory.
   content->addConstraint(pin(title_, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing, -16));
   content->addConstraint(pin(subtitle_, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing, -16));
   title_->setTextColor(UIColor::whiteColor());
   subtitle_->setTextColor(UIColor::lightGrayColor());
   subtitle_->setFont(UIFont::systemFontOfSize(13));
+  subtitle_->setNumberOfLines(0);  // a long subtitle wraps and the row grows
   subtitle_->setHidden(true);
 }
 

@@ -186,7 +186,11 @@ void UITableView::reloadData() {
       CGFloat height = answersRowHeight
                            ? objc_msgSend<CGFloat>(delegate(), "tableView:heightForRowAtIndexPath:", this, path)
                            : rowHeight_;
-      if (height == UITableViewAutomaticDimension) height = kAutomaticRowHeight;
+      if (height == UITableViewAutomaticDimension) {
+        // Self-sizing, once the data source has configured the cell.
+        height = cell->systemLayoutSizeFittingSize(CGSizeMake(width, 0)).height;
+        if (!(height > 0)) height = kAutomaticRowHeight;
+      }
       CGRect rect{{0, y}, {width, std::max<CGFloat>(0, height)}};
       y += rect.size.height;
       cell->setFrame(rect);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/uikit/UITableViewHeaderFooterView.h"
+#include "platform/uikit/layout_engine.h"
 
 namespace {
 // Room the standard accessories take at the trailing edge.
@@ -48,21 +49,32 @@ void UITableViewCell::setAccessoryType(UITableViewCellAccessoryType type) {
   setNeedsLayout();
 }
 
+CGSize UITableViewCell::accessoryViewSize() const {
+  CGSize natural = accessoryView_->intrinsicContentSize();
+  CGSize own = accessoryView_->frame().size;
+  return {natural.width == UIViewNoIntrinsicMetric ? own.width : natural.width,
+          natural.height == UIViewNoIntrinsicMetric ? own.height : natural.height};
+}
+
+CGFloat UITableViewCell::accessoryRoom() const {
+  if (accessoryView_) return accessoryViewSize().width + 16;
+  return accessoryType_ != UITableViewCellAccessoryNone ? kStandardAccessoryWidth : 0;
+}
+
 void UITableViewCell::layoutSubviews() {
   UIView::layoutSubviews();
   CGSize size = bounds().size;
-  CGFloat trailing = 0;
+  CGFloat trailing = accessoryRoom();
   if (accessoryView_) {
-    CGSize natural = accessoryView_->intrinsicContentSize();
-    CGSize own = accessoryView_->frame().size;
-    CGFloat w = natural.width == UIViewNoIntrinsicMetric ? own.width : natural.width;
-    CGFloat h = natural.height == UIViewNoIntrinsicMetric ? own.height : natural.height;
-    trailing = w + 16;
-    accessoryView_->setFrame({{size.width - trailing, (size.height - h) / 2}, {w, h}});
-  } else if (accessoryType_ != UITableViewCellAccessoryNone) {
-    trailing = kStandardAccessoryWidth;
+    CGSize own = accessoryViewSize();
+    accessoryView_->setFrame({{size.width - trailing, (size.height - own.height) / 2}, own});
   }
   contentView()->setFrame({{0, 0}, {std::max<CGFloat>(0, size.width - trailing), size.height}});
+}
+
+CGSize UITableViewCell::systemLayoutSizeFittingSize(CGSize target) const {
+  UIKIT_MAIN_THREAD_ONLY();
+  return {target.width, uikit::fittingHeight(contentView(), std::max<CGFloat>(0, target.width - accessoryRoom()))};
 }
 
 UITableViewHeaderFooterView::UITableViewHeaderFooterView() : TableReusableView(CGRectZero) {}

@@ -46,7 +46,17 @@ class UITableViewCell : public uikit::detail::TableReusableView {
   // Places the content view beside the accessory.
   void layoutSubviews() override;
 
+  // Self-sizing, as a collection cell's: the height the content view's
+  // constraints and its subviews' natural sizes give it at the width the
+  // accessory leaves of target's (target's height is ignored). Nothing moves.
+  CGSize systemLayoutSizeFittingSize(CGSize target) const;
+
  private:
+  // The room the accessory takes at the trailing edge, and the accessory
+  // view's size (its natural one where it has one).
+  CGFloat accessoryRoom() const;
+  CGSize accessoryViewSize() const;
+
   Ref<UIView> accessoryView_;
   UITableViewCellAccessoryType accessoryType_ = UITableViewCellAccessoryNone;
   bool selected_ = false;
