@@ -29,9 +29,12 @@ Ref<NSError> jsonError(const std::string& debugDescription) {
 // drops a leading byte order mark as file decoding should, but inside a JSON
 // string U+FEFF is content and must survive.
 Ref<NSString> stringFromUtf8(std::string_view bytes) {
-  // Most texts in an answer are ASCII: widen them without ICU.
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return NSString::stringWithCharacters(std::u16string(bytes.begin(), bytes.end()));
+  // Most texts in an answer are ASCII: widen them without ICU, in one pass
+  // that gives up at the first byte that is not.
+  std::u16string ascii(bytes.size(), u'\0');
+  std::size_t i = 0;
+  for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80; ++i) ascii[i] = static_cast<char16_t>(bytes[i]);
+  if (i == bytes.size()) return NSString::stringWithCharacters(std::move(ascii));
   std::optional<std::u16string> chars = text::fromUtf8(bytes);
   if (!chars) return nullptr;
   if (bytes.starts_with("\xEF\xBB\xBF")) chars->insert(chars->begin(), u'\uFEFF');
@@ -75,17 +78,22 @@ class Builder {
         return make<NSArray>(std::move(items));
       }
       case simdjson::dom::element_type::OBJECT: {
-        auto dictionary = make<NSMutableDictionary>();
         const simdjson::dom::object object = element.get_object().value_unsafe();
+        std::vector<StrongId> keys, values;
+        keys.reserve(object.size());
+        values.reserve(object.size());
         for (simdjson::dom::key_value_pair member : object) {
           Ref<NSString> key = stringFromUtf8(member.key);
           if (!key) return fail("Unable to convert a key to text.");
           StrongId value = build(member.value);
           if (!value) return nullptr;
-          dictionary->setObject_forKey(value, key);  // a repeated key keeps its last value
+          keys.push_back(std::move(key));
+          values.push_back(std::move(value));
         }
-        if (mutableContainers_) return StrongId(dictionary);
-        return dictionary->copyDictionary();
+        // Built in place, at its final class: a repeated key keeps its last value.
+        if (mutableContainers_)
+          return NSMutableDictionary::dictionaryWithObjects_forKeys_count(values.data(), keys.data(), keys.size());
+        return NSDictionary::dictionaryWithObjects_forKeys_count(values.data(), keys.data(), keys.size());
       }
     }
     return fail("Unknown JSON value.");
