@@ -55,6 +55,11 @@ constexpr const char* kLookupEntrySymbol =
     "_ZN24CXEnhancedRatingsManager56ratingDataTaskForVideoDisplayPageModel_completionHandlerEP23"
     "CXVideoDisplayPageModelSt8functionIFvP16CXEnhancedRatingbEE";
 
+std::size_t lookupsAsked() {
+  std::lock_guard lock(counts().mutex);
+  return counts().calls.size();
+}
+
 LookupEntry moduleLookupEntry() {
   static LookupEntry entry = reinterpret_cast<LookupEntry>(dlsym(RTLD_NEXT, kLookupEntrySymbol));
   return entry;
@@ -91,14 +96,15 @@ long residentKilobytes() {
 
 struct Options {
   long pages = 10000;
-  std::vector<std::string> versions = {"16.1", "16.20", "16.30", "16.40", "16.51.0"};
+  std::vector<std::string> versions = {"9.10.0", "9.30.0", "11.0.0", "13.14.0", "14.28.0",
+                                       "16.1",   "16.20",  "16.30",  "16.40",   "16.51.0"};
   double failureShare = 0.1;
   double timeout = 1;  // seconds: caps each request, so a hostile one ends soon
   unsigned seed = 1;
   std::string version;  // set: run this version's share in this process
 };
 
-enum class Shown { Scores, Message, Nothing };
+enum class Shown { Scores, Message, Blank, Nothing };
 
 Shown shownBy(CXEnhancedRatingViewContainer* strip) {
   if (!strip || strip->loadingIndicatorView()->isAnimating() || UIView::hasRunningAnimations()) return Shown::Nothing;
@@ -110,10 +116,17 @@ Shown shownBy(CXEnhancedRatingViewContainer* strip) {
   return Shown::Nothing;
 }
 
+// The current page keeps its strip on the data source; the older one in the
+// summary cell on screen.
 Ref<CXEnhancedRatingViewContainer> stripOf(const host::TitlePage& page) {
-  auto source = page.dataSource();
-  if (!source) return nullptr;
-  return objc_msgSend<Ref<CXEnhancedRatingViewContainer>>(source.get(), "CXEnhancedRatingViewContainer");
+  static const SEL kStrip = sel_registerName("CXEnhancedRatingViewContainer");
+  if (auto source = page.dataSource())
+    return objc_msgSend<Ref<CXEnhancedRatingViewContainer>>(source.get(), "CXEnhancedRatingViewContainer");
+  for (const host::PageCell& cell : page.visibleCells())
+    if (cell.cell && class_respondsToSelector(object_getClass(cell.cell.get()), kStrip))
+      if (auto strip = objc_msgSend<Ref<CXEnhancedRatingViewContainer>>(cell.cell.get(), "CXEnhancedRatingViewContainer"))
+        return strip;
+  return nullptr;
 }
 
 // One version's share of the run, in this process.
@@ -175,9 +188,9 @@ int runVersion(const Options& o) {
   const char* kPreferences[] = {"CXCriticRatingPercentageEnabled", "CXCriticRatingMeterEnabled",
                                 "CXAudienceRatingPercentageEnabled", "CXAudienceRatingMeterEnabled"};
 
-  long served = 0, scores = 0, messages = 0, unsettled = 0, injected = 0;
+  long served = 0, scores = 0, messages = 0, blanks = 0, unsettled = 0, injected = 0;
   std::vector<long> unsettledIds;  // the first few, to look into
-  long stripsAlive = 0, controllersAlive = 0;  // after their page was closed
+  long stripsAlive = 0, pagesAlive = 0;  // after their page was closed
   std::map<std::string, long> injectedByName;
   const long rssStart = residentKilobytes();
   const auto started = Clock::now();
@@ -214,17 +227,27 @@ int runVersion(const Options& o) {
     }
     ++served;
     Shown shown = Shown::Nothing;
+    const std::size_t lookupsBefore = lookupsAsked();
     const auto deadline = Clock::now() + std::chrono::duration<double>(o.timeout * 3 + 2);
-    while (Clock::now() < deadline) {
+    for (int turn = 0; Clock::now() < deadline; ++turn) {
       dispatch::Clock::advance(250ms);
       app.runUntil([&] { return (shown = shownBy(stripOf(page.value()).get())) != Shown::Nothing; }, 5ms);
       if (shown != Shown::Nothing) break;
+      // Some older pages show too few facts for a lookup: once the page has
+      // had a few turns to show its data, a strip with no lookup of its own
+      // and no spinner stays blank for good.
+      auto strip = stripOf(page.value());
+      if (turn >= 8 && strip && lookupsAsked() == lookupsBefore && !strip->loadingIndicatorView()->isAnimating()) {
+        shown = Shown::Blank;
+        break;
+      }
     }
     scores += shown == Shown::Scores;
     messages += shown == Shown::Message;
+    blanks += shown == Shown::Blank;
     if (shown == Shown::Nothing && ++unsettled <= 10) unsettledIds.push_back(videoId);
     Weak<NSObject> strip(stripOf(page.value()).get());
-    Weak<NSObject> controller(page.value().controller().get());
+    Weak<NSObject> controller(page.value().viewController().get());
     page.value().close();
     for (int n = 0; n < 20 && page.value().isOpen(); ++n) {
       dispatch::Clock::advance(100ms);
@@ -236,7 +259,7 @@ int runVersion(const Options& o) {
       app.runUntil([&] { return !strip.lock() && !controller.lock(); }, 5ms);
     }
     stripsAlive += strip.lock() != nullptr;
-    controllersAlive += controller.lock() != nullptr;
+    pagesAlive += controller.lock() != nullptr;
   }
   // Every lookup's handler has run by the time its requests have ended.
   const auto drainUntil = Clock::now() + std::chrono::duration<double>(o.timeout * 3 + 2);
@@ -264,9 +287,10 @@ int runVersion(const Options& o) {
                         {"pages", served},
                         {"scoresShown", scores},
                         {"messagesShown", messages},
+                        {"blankStrips", blanks},
                         {"unsettled", unsettled},
                         {"unsettledVideoIds", unsettledIds},
-                        {"closedPagesStillAlive", controllersAlive},
+                        {"closedPagesStillAlive", pagesAlive},
                         {"closedStripsStillAlive", stripsAlive},
                         {"lookups", lookups},
                         {"handlerCallsPerLookup", callsPerLookup},
@@ -288,7 +312,8 @@ int runVersion(const Options& o) {
 
 // Runs each version in a child process and adds up what they print.
 int runAll(const Options& o, const char* self) {
-  nlohmann::json total = {{"pages", 0}, {"scoresShown", 0}, {"messagesShown", 0}, {"unsettled", 0}, {"lookups", 0},
+  nlohmann::json total = {{"pages", 0},   {"scoresShown", 0}, {"messagesShown", 0}, {"blankStrips", 0},
+                          {"unsettled", 0}, {"lookups", 0},
                           {"transfers", 0}, {"hostileInjected", 0}};
   nlohmann::json perVersion = nlohmann::json::array();
   nlohmann::json calls = nlohmann::json::object();
@@ -319,11 +344,13 @@ int runAll(const Options& o, const char* self) {
       continue;
     }
     perVersion.push_back(j);
-    std::cerr << fmt::format("soak: {}: {} pages, {} scores, {} messages, {} unsettled, RSS {} -> {} kB, {:.0f} s\n",
+    std::cerr << fmt::format("soak: {}: {} pages, {} scores, {} messages, {} blank, {} unsettled, RSS {} -> {} kB, {:.0f} s\n",
                              o.versions[v], j["pages"].get<long>(), j["scoresShown"].get<long>(),
-                             j["messagesShown"].get<long>(), j["unsettled"].get<long>(), j["rssStartKB"].get<long>(),
+                             j["messagesShown"].get<long>(), j["blankStrips"].get<long>(), j["unsettled"].get<long>(),
+                             j["rssStartKB"].get<long>(),
                              j["rssEndKB"].get<long>(), j["seconds"].get<double>());
-    for (const char* key : {"pages", "scoresShown", "messagesShown", "unsettled", "lookups", "transfers", "hostileInjected"})
+    for (const char* key :
+         {"pages", "scoresShown", "messagesShown", "blankStrips", "unsettled", "lookups", "transfers", "hostileInjected"})
       total[key] = total[key].get<long>() + j[key].get<long>();
     for (auto& [k, value] : j["handlerCallsPerLookup"].items())
       calls[k] = calls.value(k, 0L) + value.get<long>();

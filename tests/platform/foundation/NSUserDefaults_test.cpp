@@ -257,10 +257,11 @@ TEST(UserDefaultsCrash, KilledWriterAlwaysLeavesOneWholeState) {
   TempDir dir(crashTestBase());
   const std::string path = dir / "defaults.json";
   std::mt19937 random(20240611);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(8);
+  // A count, not a time budget: under a sanitizer each save is many times
+  // slower, and a clock would quietly shrink the test there.
+  constexpr int kKills = 200;
   NSInteger generation = 0;
-  int kills = 0;
-  while (kills < 200 && std::chrono::steady_clock::now() < deadline) {
+  for (int kills = 1; kills <= kKills; ++kills) {
     int pipe[2];
     ASSERT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
     const pid_t child = ::fork();
@@ -279,9 +280,8 @@ TEST(UserDefaultsCrash, KilledWriterAlwaysLeavesOneWholeState) {
       struct pollfd p {
         pipe[0], POLLIN, 0
       };
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-      if (::poll(&p, 1, std::max<int>(1000, static_cast<int>(left.count()))) <= 0) break;
+      // Only a child that stopped saving waits this long.
+      if (::poll(&p, 1, 60'000) <= 0) break;
       char bytes[8];
       const ssize_t n =
           ::read(pipe[0], bytes, std::min<std::size_t>(sizeof bytes, static_cast<std::size_t>(saves - seen)));
@@ -296,15 +296,12 @@ TEST(UserDefaultsCrash, KilledWriterAlwaysLeavesOneWholeState) {
     ::close(pipe[0]);
     ASSERT_EQ(seen, saves) << "the child stopped early, status " << status;
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
-    ++kills;
 
     const NSInteger now = checkWholeState(path);
     ASSERT_GE(now, generation + saves) << "every completed save is kept (kill " << kills << ")";
     generation = now;
     if (HasFailure()) break;
   }
-  EXPECT_GE(kills, 20) << "too few kills in the time allowed to mean much";
-  RecordProperty("kills", kills);
 }
 
 }  // namespace

@@ -32,6 +32,17 @@ StrongId modelMember(id self, SEL cmd) {
   return member(self, cmd);
 }
 
+// The strip of the cell being destroyed, and whether it was still alive when
+// the host's own teardown began.
+Weak<CXEnhancedRatingViewContainer>& stripAtTeardown() {
+  static Weak<CXEnhancedRatingViewContainer> strip;
+  return strip;
+}
+void hostDealloc(id self, SEL op) {
+  hostCalls().push_back(stripAtTeardown().lock() ? "dealloc with strip" : "dealloc");
+  imp_call<void>(class_getMethodImplementation(class_getSuperclass(object_getClass(self)), op), self, op);
+}
+
 void defineLegacyClasses() {
   Class page = fake_host::defineClass("NFUIVideoDisplayPage", "UIViewController");
   class_addMethod(page, sel_registerName("viewDidLoad"), +[](id, SEL) { hostCalls().push_back("viewDidLoad"); }, "v@:");
@@ -45,6 +56,7 @@ void defineLegacyClasses() {
                   +[](id, SEL, CGSize offered) { return CGSizeMake(offered.width, 220); }, "{CGSize=dd}@:{CGSize=dd}");
   addMembers(art, {"ratingContainer", "supplementalMessageLabel", "synopsisLabel", "releaseYearLabel"});
   class_addMethod(art, sel_registerName("model"), &modelMember, "@@:");
+  class_addMethod(art, sel_registerName("dealloc"), &hostDealloc, "v@:");
 
   Class fold = fake_host::defineClass("NFUIDisplayPageAboveTheFoldSummaryCell", "UICollectionViewCell");
   class_addMethod(fold, sel_registerName("awakeFromNib"), +[](id, SEL) { hostCalls().push_back("awakeFromNib"); }, "v@:");
@@ -200,14 +212,18 @@ TEST_F(LegacyPageTest, PreferenceOffAtLoadLeavesNoStripButItsHeightIsAddedOnceTh
 
 TEST_F(LegacyPageTest, ADestroyedCellReleasesItsStrip) {
   for (bool onAtDestruction : {true, false}) {
-    Weak<CXEnhancedRatingViewContainer> strip;
+    Weak<CXEnhancedRatingViewContainer>& strip = stripAtTeardown();
     {
       Ref<UICollectionViewCell> c = summaryCell("DisplayPageSummaryArtCell", "Heat", 1995, 0);
       strip = Weak<CXEnhancedRatingViewContainer>(stripIn(c.get()).get());
       ASSERT_TRUE(strip.lock());
       setAllPreferences(onAtDestruction);
+      hostCalls().clear();
     }
     EXPECT_FALSE(strip.lock()) << (onAtDestruction ? "dealloc lets it go" : "the cell's storage lets it go");
+    // With the preference on, the strip is gone before the host tears the cell down.
+    EXPECT_EQ(hostCalls(), std::vector<std::string>{onAtDestruction ? "dealloc" : "dealloc with strip"});
+    strip = {};
   }
 }
 
