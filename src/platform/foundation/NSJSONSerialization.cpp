@@ -7,6 +7,7 @@
 #include <simdjson.h>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/foundation/NSValue.h"
@@ -78,22 +79,31 @@ class Builder {
         return make<NSArray>(std::move(items));
       }
       case simdjson::dom::element_type::OBJECT: {
+        // The members of the objects being built share two stacks; this
+        // object's are those above `base` once its members are built.
+        const std::size_t base = keys_.size();
+        struct Unwind {
+          Builder& b;
+          std::size_t base;
+          ~Unwind() {
+            b.keys_.resize(base);
+            b.values_.resize(base);
+          }
+        } unwind{*this, base};
         const simdjson::dom::object object = element.get_object().value_unsafe();
-        std::vector<StrongId> keys, values;
-        keys.reserve(object.size());
-        values.reserve(object.size());
         for (simdjson::dom::key_value_pair member : object) {
-          Ref<NSString> key = stringFromUtf8(member.key);
+          Ref<NSString> key = keyFor(member.key);
           if (!key) return fail("Unable to convert a key to text.");
           StrongId value = build(member.value);
           if (!value) return nullptr;
-          keys.push_back(std::move(key));
-          values.push_back(std::move(value));
+          keys_.push_back(std::move(key));
+          values_.push_back(std::move(value));
         }
         // Built in place, at its final class: a repeated key keeps its last value.
+        const std::size_t count = keys_.size() - base;
         if (mutableContainers_)
-          return NSMutableDictionary::dictionaryWithObjects_forKeys_count(values.data(), keys.data(), keys.size());
-        return NSDictionary::dictionaryWithObjects_forKeys_count(values.data(), keys.data(), keys.size());
+          return NSMutableDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
+        return NSDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
       }
     }
     return fail("Unknown JSON value.");
@@ -105,8 +115,21 @@ class Builder {
     return nullptr;
   }
 
+  // An answer repeats its member names in every object; each name becomes one
+  // immutable string, shared by every dictionary that has it as a key.
+  Ref<NSString> keyFor(std::string_view bytes) {
+    auto found = keyStrings_.find(bytes);
+    if (found != keyStrings_.end()) return found->second;
+    Ref<NSString> key = stringFromUtf8(bytes);
+    if (key) keyStrings_.emplace(bytes, key);
+    return key;
+  }
+
   bool mutableContainers_;
   std::string error_;
+  std::vector<StrongId> keys_, values_;
+  // Views into the parser's document, which outlives the builder.
+  std::unordered_map<std::string_view, Ref<NSString>> keyStrings_;
 };
 
 // simdjson refuses an integer beyond 64 bits; the device reads it as a
