@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -481,8 +482,32 @@ std::optional<std::string> runChild(const std::vector<std::string>& args) {
   return text;
 }
 
+// A page's picture in the sweep's folder: "16.51.0-iphone-breaking-bad.png".
+std::string sweepPictureName(const std::string& version, const std::string& device, const std::string& title) {
+  std::string slug;
+  for (char c : title) {
+    if (std::isalnum(static_cast<unsigned char>(c)))
+      slug += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    else if (!slug.empty() && slug.back() != '-')
+      slug += '-';
+  }
+  while (!slug.empty() && slug.back() == '-') slug.pop_back();
+  return fmt::format("{}-{}-{}.png", version, device, slug.empty() ? "title" : slug);
+}
+
 int runSweep(const DemoOptions& o) {
   std::string error;
+  // With --sweep, --png names a folder: made when missing, one file per page.
+  std::filesystem::path pictures = o.picture.png;
+  if (o.picture.wanted()) {
+    std::error_code made;
+    std::filesystem::create_directories(pictures, made);
+    if (!std::filesystem::is_directory(pictures)) {
+      std::cerr << fmt::format("scorelens demo: --png {}: not a folder that can be made{}\n", o.picture.png,
+                               made ? " (" + made.message() + ")" : "");
+      return 3;
+    }
+  }
   auto env = ServiceEnvironment::start(o.services, &error);
   if (!env) {
     std::cerr << "scorelens demo: " << error << "\n";
@@ -501,6 +526,9 @@ int runSweep(const DemoOptions& o) {
           if (*value) args.insert(args.end(), {flag, **value});
         if (!o.defaultsFile.empty()) args.insert(args.end(), {"--defaults", o.defaultsFile});
         if (!o.hostCatalog.empty()) args.insert(args.end(), {"--host-catalog", o.hostCatalog});
+        if (o.picture.wanted())
+          args.insert(args.end(), {"--png", (pictures / sweepPictureName(version, device, title)).string(), "--scale",
+                                   std::to_string(o.picture.scale)});
         args.insert(args.end(), env->childArguments().begin(), env->childArguments().end());
         runs.push_back(std::move(args));
       }
@@ -543,6 +571,8 @@ int runSweep(const DemoOptions& o) {
     for (const auto& w : warnings) std::cout << "    " << w.get<std::string>() << "\n";
   }
   if (o.json) std::cout << all.dump(2) << "\n";
+  if (!o.json && o.picture.wanted())
+    std::cout << fmt::format("\nPictures: {} in {} (scale {})\n", runs.size() - static_cast<size_t>(failures), o.picture.png, o.picture.scale);
   return failures ? 3 : 0;
 }
 
@@ -569,6 +599,8 @@ void addDemoCommand(CLI::App& app, Runner& run) {
                 "Open a film (--title) and a series at each gate boundary's host versions on both devices");
   cmd->add_option("--sweep-series", o->sweepSeries, "The series the sweep opens")->capture_default_str();
   addPictureOptions(cmd, o->picture);
+  cmd->get_option("--png")->description(
+      "Also write a picture of the window to this PNG file (with --sweep, a folder: one file per page)");
   addServiceOptions(cmd, o->services, true);
   cmd->callback([&run, o] { run = [o] { return runDemo(*o); }; });
 }

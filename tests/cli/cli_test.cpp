@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 
 #include "cli/command_run.h"
@@ -134,15 +138,23 @@ bool below(const std::string& version, const std::string& boundary) {
   return parts(version) < parts(boundary);
 }
 
+// The sweep also draws each page (at 1x, to stay cheap), into a folder it makes.
 TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
-  CommandRun run = scorelens("demo --sweep --json");
+  const std::filesystem::path pictures =
+      std::filesystem::path(::testing::TempDir()) / (std::to_string(::getpid()) + "-sweep") / "pictures";
+  CommandRun run = scorelens("demo --sweep --json --scale 1 --png " + pictures.string());
   ASSERT_EQ(run.status, 0);
   nlohmann::json pages = nlohmann::json::parse(run.out);
   ASSERT_EQ(pages.size(), 27u * 2 * 2) << "every version, both devices, a film and a series";
+  std::set<std::string> files;
   for (const auto& j : pages) {
     const std::string version = j["host"]["version"], device = j["host"]["device"];
     const bool film = j["page"]["title"] == "Heat", pad = device == "iPad";
     const std::string where = version + " " + device + " " + j["page"]["title"].get<std::string>();
+    const std::string png = (pictures / (version + (pad ? "-ipad-" : "-iphone-") + (film ? "heat" : "breaking-bad") + ".png")).string();
+    EXPECT_EQ(j["png"], png) << where;
+    EXPECT_TRUE(std::filesystem::is_regular_file(png) && std::filesystem::file_size(png) > 0) << where;
+    files.insert(png);
     EXPECT_TRUE(j["layoutWarnings"].empty()) << where << ": " << j["layoutWarnings"].dump();
     ASSERT_TRUE(j["strip"].is_object()) << where;
     // The summary cell's own facts have no running time: a film there waits for the cache.
@@ -166,6 +178,16 @@ TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
       EXPECT_TRUE(j["strip"]["aboveButton"].get<bool>()) << where;
     }
   }
+  EXPECT_EQ(files.size(), pages.size()) << "one picture per page";
+  std::filesystem::remove_all(pictures.parent_path());
+}
+
+TEST(CliDemo, SweepPicturesNeedAFolderItCanMake) {
+  // A file where the folder should be: nothing is opened, status 3.
+  CommandRun run = scorelens(std::string("demo --sweep --png ") + SCORELENS_ANY_PEM + "/pictures");
+  EXPECT_EQ(run.status, 3);
+  EXPECT_TRUE(run.out.empty()) << run.out;
+  EXPECT_NE(run.err.find("not a folder"), std::string::npos) << run.err;
 }
 
 }  // namespace

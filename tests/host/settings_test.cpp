@@ -13,6 +13,7 @@
 #include "host/settings/settings_screen.h"
 #include "host_fixture.h"
 #include "platform/foundation/NSUserDefaults.h"
+#include "platform/uikit/text_metrics.h"
 
 namespace {
 
@@ -38,6 +39,29 @@ host::HostApplication& bootWith(ChildChecks& c, const std::string& version, cons
   if (module) config.modulePath = modulePath();
   config.userDefaultsPath = defaults;
   return bootOrFinish(c, config);
+}
+
+// view shows something and all of it lies inside box (an ancestor), so a
+// picture of box shows it whole.
+bool wholeInside(UIView* view, UIView* box) {
+  CGRect f = view->frame();
+  for (Ref<UIView> up = view->superview(); up && up.get() != box; up = up->superview()) {
+    f.origin.x += up->frame().origin.x - up->bounds().origin.x;
+    f.origin.y += up->frame().origin.y - up->bounds().origin.y;
+  }
+  CGSize b = box->bounds().size;
+  constexpr CGFloat slack = 0.5;
+  return f.size.width > 0 && f.size.height > 0 && f.origin.x >= -slack && f.origin.y >= -slack &&
+         f.origin.x + f.size.width <= b.width + slack && f.origin.y + f.size.height <= b.height + slack;
+}
+
+// The label of a section's header view that shows its text (title or subtitle).
+UILabel* headerLabel(UIViewController* screen, NSInteger section, bool title) {
+  UITableView* table = host::settingsTableOf(screen);
+  Ref<UIView> header = table ? table->headerViewForSection(section) : nullptr;
+  auto* group = objc_cast<host::AppSettingsItemGroupView>(header.get());
+  if (!group) return nullptr;
+  return title ? group->title().get() : group->subtitle().get();
 }
 
 bool pref(const char* key) { return NSUserDefaults::standardUserDefaults()->boolForKey(NSString::stringWithUTF8String(key)); }
@@ -103,6 +127,17 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
       c.expect(UIColorEqual(row.cell->tintColor(), UIColor::colorWithWhite_alpha(0.3, 1)), "the entry row's tint");
   }
   for (size_t s = n + 1; s < view.sections.size(); ++s) c.expect(view.sections[s].rows.empty(), "spare sections are empty");
+  // Rows size themselves: a subtitle ("member@example.com") ends inside its row.
+  for (size_t s = 0; s < n; ++s)
+    for (const host::SettingsRowView& row : view.sections[s].rows)
+      if (auto* cell = objc_cast<host::AppSettingsDefaultItemCell>(row.cell); cell && !row.subtitle.empty())
+        c.expect(wholeInside(cell->subtitle().get(), cell), "the subtitle " + row.subtitle + " ends inside its row");
+  // What a picture shows: each header's text inside its header, the host's and the entry's.
+  for (size_t s = 0; s <= n; ++s) {
+    UILabel* label = headerLabel(root, static_cast<NSInteger>(s), false);
+    c.expect(label && wholeInside(label, label->superview()->superview().get()),
+             "root header " + std::to_string(s) + "'s text is laid out inside the header");
+  }
 
   Ref<UIViewController> module = openModuleScreen(c, app, root, static_cast<NSInteger>(n));
   host::SettingsScreenView screen = host::readSettingsScreen(module);
@@ -122,6 +157,21 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
   c.expect(screen.sections[1].header && screen.sections[1].header->title == g.criticHeader &&
                screen.sections[1].header->height == UITableViewAutomaticDimension,
            "critic header " + (screen.sections[1].header ? screen.sections[1].header->title : std::string()));
+  for (NSInteger s : {1, 2}) {
+    UILabel* label = headerLabel(module, s, true);
+    c.expect(label && wholeInside(label, label->superview()->superview().get()),
+             "module header " + std::to_string(s) + "'s title is laid out inside the header");
+  }
+  auto* descriptionCell = objc_cast<host::AppSettingsDefaultItemCell>(description.cell);
+  c.expect(descriptionCell && wholeInside(descriptionCell->subtitle().get(), descriptionCell),
+           "the description ends inside its row");
+  if (descriptionCell) {
+    UILabel* text = descriptionCell->subtitle().get();
+    CGFloat wrapped = uikit::measureText(text->text(), text->font(), 0, text->frame().size.width).height;
+    c.expect(wrapped > 1.5 * uikit::measureText(text->text(), text->font(), 1).height &&
+                 text->frame().size.height >= wrapped - 0.01,
+             "the description wraps and its row grows to show all of it");
+  }
   std::vector<bool> states;
   for (int s = 1; s <= 2; ++s)
     for (const auto& r : screen.sections[s].rows) {

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <set>
 
 #include "host/metadata_line.h"
 #include "host/title_page/display_page_views.h"
 #include "host_fixture.h"
+#include "platform/uikit/text_metrics.h"
 
 namespace {
 
@@ -161,6 +163,21 @@ TEST_F(TitlePage, CellsStackFromTheTopAndCarryTheViewsTheModuleLooksFor) {
     EXPECT_EQ(cell.frame.origin.y, y) << "item " << cell.item << " follows the one above";
     EXPECT_EQ(cell.frame.size.width, 375);
     y += cell.frame.size.height;
+  }
+  // A line of text is never given less height than its font sets it in (a
+  // picture would cut its descenders).
+  std::function<void(UIView*)> checkLines = [&](UIView* view) {
+    auto* label = objc_cast<UILabel>(view);
+    if (label && label->numberOfLines() == 1 && label->text()) {
+      EXPECT_GE(label->frame().size.height + 0.01, uikit::measureText(label->text(), label->font(), 1).height)
+          << utf8(label->accessibilityIdentifier()) << " is cut";
+    }
+    for (const Ref<UIView>& sub : view->subviewList()) checkLines(sub.get());
+  };
+  for (const host::PageCell& cell : cells) {
+    auto* view = objc_cast<UIView>(cell.cell.get());
+    view->layoutIfNeeded();
+    checkLines(view);
   }
 
   // Read through the run time, as the module reads them.

@@ -104,7 +104,7 @@ struct Options {
   std::string version;  // set: run this version's share in this process
 };
 
-enum class Shown { Scores, Message, Blank, Nothing };
+enum class Shown { Scores, Message, Blank, Off, Nothing };
 
 Shown shownBy(CXEnhancedRatingViewContainer* strip) {
   if (!strip || strip->loadingIndicatorView()->isAnimating() || UIView::hasRunningAnimations()) return Shown::Nothing;
@@ -118,6 +118,16 @@ Shown shownBy(CXEnhancedRatingViewContainer* strip) {
 
 // The current page keeps its strip on the data source; the older one in the
 // summary cell on screen.
+// Why a strip has not settled, for the figures.
+std::string unsettledReason(CXEnhancedRatingViewContainer* strip) {
+  if (!strip) return "no strip";
+  if (strip->loadingIndicatorView()->isAnimating()) return "spinner";
+  if (UIView::hasRunningAnimations()) return "animating";
+  if (auto task = strip->certifiedDataTask(); task && task->state() != NSURLSessionTaskStateCompleted)
+    return "certified pending";
+  return "nothing shown";
+}
+
 Ref<CXEnhancedRatingViewContainer> stripOf(const host::TitlePage& page) {
   static const SEL kStrip = sel_registerName("CXEnhancedRatingViewContainer");
   if (auto source = page.dataSource())
@@ -188,19 +198,26 @@ int runVersion(const Options& o) {
   const char* kPreferences[] = {"CXCriticRatingPercentageEnabled", "CXCriticRatingMeterEnabled",
                                 "CXAudienceRatingPercentageEnabled", "CXAudienceRatingMeterEnabled"};
 
-  long served = 0, scores = 0, messages = 0, blanks = 0, unsettled = 0, injected = 0;
-  std::vector<long> unsettledIds;  // the first few, to look into
+  long served = 0, scores = 0, messages = 0, blanks = 0, switchedOff = 0, unsettled = 0, injected = 0;
+  std::vector<long> unsettledIds, blankIds;  // the first few, to look into
   long stripsAlive = 0, pagesAlive = 0;  // after their page was closed
-  std::map<std::string, long> injectedByName;
+  std::map<std::string, long> injectedByName, unsettledBy, blankBy;
   const long rssStart = residentKilobytes();
   const auto started = Clock::now();
   std::vector<long> rssSamples;  // at each tenth of the run
   for (long i = 0; i < o.pages; ++i) {
     if (i > 0 && i % std::max(1L, o.pages / 10) == 0) rssSamples.push_back(residentKilobytes());
-    for (const char* key : kPreferences)
-      NSUserDefaults::standardUserDefaults()->setBool_forKey(random() % 4 != 0, NSString::stringWithUTF8String(key));
+    bool anyOn = false;
+    std::string switches;  // "1011": the four preferences in order, for the figures
+    for (const char* key : kPreferences) {
+      const bool on = random() % 4 != 0;
+      anyOn = anyOn || on;
+      switches += on ? '1' : '0';
+      NSUserDefaults::standardUserDefaults()->setBool_forKey(on, NSString::stringWithUTF8String(key));
+    }
     // Each endpoint's next answer is hostile with the chosen share, so about
     // that share of the requests fail (a page asks each endpoint at most once).
+    std::string pageHostile;  // what this page's services do wrong, for the figures
     for (auto endpoint : endpoints) {
       if (share(random) >= o.failureShare) {
         server.setMisbehaviour(endpoint, {});
@@ -212,6 +229,7 @@ int runVersion(const Options& o) {
       server.setMisbehaviour(endpoint, reply);
       ++injected;
       ++injectedByName[std::string(services::hostileName(hostile))];
+      pageHostile += fmt::format(" {}@{}", services::hostileName(hostile), services::endpointName(endpoint));
     }
     // What the stand-ins record for tests (requests served, sheets shown) is
     // not the module's memory.
@@ -233,19 +251,31 @@ int runVersion(const Options& o) {
       dispatch::Clock::advance(250ms);
       app.runUntil([&] { return (shown = shownBy(stripOf(page.value()).get())) != Shown::Nothing; }, 5ms);
       if (shown != Shown::Nothing) break;
-      // Some older pages show too few facts for a lookup: once the page has
-      // had a few turns to show its data, a strip with no lookup of its own
-      // and no spinner stays blank for good.
+      // Some pages show too few facts for a lookup: once the page has had a
+      // few turns to show its data, a strip with no lookup of its own, no
+      // spinner and no certified request in flight stays blank for good.
       auto strip = stripOf(page.value());
-      if (turn >= 8 && strip && lookupsAsked() == lookupsBefore && !strip->loadingIndicatorView()->isAnimating()) {
+      if (turn >= 8 && lookupsAsked() == lookupsBefore && unsettledReason(strip.get()) == "nothing shown") {
         shown = Shown::Blank;
+        break;
+      }
+      // With every score switched off the page gets no strip at all.
+      if (turn >= 8 && !strip && !anyOn) {
+        shown = Shown::Off;
         break;
       }
     }
     scores += shown == Shown::Scores;
     messages += shown == Shown::Message;
-    blanks += shown == Shown::Blank;
-    if (shown == Shown::Nothing && ++unsettled <= 10) unsettledIds.push_back(videoId);
+    if (shown == Shown::Blank) {
+      ++blankBy[switches];
+      if (++blanks <= 10) blankIds.push_back(videoId);
+    }
+    switchedOff += shown == Shown::Off;
+    if (shown == Shown::Nothing) {
+      ++unsettledBy[unsettledReason(stripOf(page.value()).get()) + pageHostile];
+      if (++unsettled <= 10) unsettledIds.push_back(videoId);
+    }
     Weak<NSObject> strip(stripOf(page.value()).get());
     Weak<NSObject> controller(page.value().viewController().get());
     page.value().close();
@@ -253,8 +283,10 @@ int runVersion(const Options& o) {
       dispatch::Clock::advance(100ms);
       app.runUntil([&] { return !page.value().isOpen(); }, 5ms);
     }
-    // A closed page, and the strip with it, must be gone once its lookup has ended.
-    for (int n = 0; n < 40 && (strip.lock() || controller.lock()); ++n) {
+    // A closed page, and the strip with it, must be gone once its lookup has
+    // ended, which a hostile service may put off until the time-out.
+    const auto gone = Clock::now() + std::chrono::duration<double>(o.timeout * 3 + 2);
+    while (Clock::now() < gone && (strip.lock() || controller.lock())) {
       dispatch::Clock::advance(250ms);
       app.runUntil([&] { return !strip.lock() && !controller.lock(); }, 5ms);
     }
@@ -288,8 +320,12 @@ int runVersion(const Options& o) {
                         {"scoresShown", scores},
                         {"messagesShown", messages},
                         {"blankStrips", blanks},
+                        {"blankVideoIds", blankIds},
+                        {"blankBySwitches", blankBy},
+                        {"allScoresOff", switchedOff},
                         {"unsettled", unsettled},
                         {"unsettledVideoIds", unsettledIds},
+                        {"unsettledBy", unsettledBy},
                         {"closedPagesStillAlive", pagesAlive},
                         {"closedStripsStillAlive", stripsAlive},
                         {"lookups", lookups},
@@ -312,8 +348,8 @@ int runVersion(const Options& o) {
 
 // Runs each version in a child process and adds up what they print.
 int runAll(const Options& o, const char* self) {
-  nlohmann::json total = {{"pages", 0},   {"scoresShown", 0}, {"messagesShown", 0}, {"blankStrips", 0},
-                          {"unsettled", 0}, {"lookups", 0},
+  nlohmann::json total = {{"pages", 0},     {"scoresShown", 0}, {"messagesShown", 0}, {"blankStrips", 0},
+                          {"allScoresOff", 0}, {"unsettled", 0},   {"lookups", 0},
                           {"transfers", 0}, {"hostileInjected", 0}};
   nlohmann::json perVersion = nlohmann::json::array();
   nlohmann::json calls = nlohmann::json::object();
@@ -350,7 +386,8 @@ int runAll(const Options& o, const char* self) {
                              j["rssStartKB"].get<long>(),
                              j["rssEndKB"].get<long>(), j["seconds"].get<double>());
     for (const char* key :
-         {"pages", "scoresShown", "messagesShown", "blankStrips", "unsettled", "lookups", "transfers", "hostileInjected"})
+         {"pages", "scoresShown", "messagesShown", "blankStrips", "allScoresOff", "unsettled", "lookups", "transfers",
+          "hostileInjected"})
       total[key] = total[key].get<long>() + j[key].get<long>();
     for (auto& [k, value] : j["handlerCallsPerLookup"].items())
       calls[k] = calls.value(k, 0L) + value.get<long>();

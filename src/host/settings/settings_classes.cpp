@@ -22,6 +22,11 @@ Ref<NSString> ns(const std::string& text) { return NSString::stringWithUTF8Strin
 Ref<UIColor> iconTint() { return UIColor::colorWithWhite_alpha(0.702, 1); }
 Ref<UIColor> headerColor() { return UIColor::colorWithWhite_alpha(0.592, 1); }
 
+Ref<NSLayoutConstraint> pin(UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, CGFloat c) {
+  return NSLayoutConstraint::constraintWithItem_attribute_relatedBy_toItem_attribute_multiplier_constant(
+      a, aa, NSLayoutRelationEqual, b, ba, 1, c);
+}
+
 Ref<UIImage> bundleImage(const std::string& name, bool asTemplate) {
   Ref<UIImage> image = UIImage::imageNamed(ns(name));
   return image && asTemplate ? image->imageWithRenderingMode(UIImageRenderingModeAlwaysTemplate) : image;
@@ -294,10 +299,6 @@ AppSettingsDefaultItemCell::AppSettingsDefaultItemCell()
     v->setTranslatesAutoresizingMaskIntoConstraints(false);
     content->addSubview(v);
   }
-  auto pin = [](UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, CGFloat c) {
-    return NSLayoutConstraint::constraintWithItem_attribute_relatedBy_toItem_attribute_multiplier_constant(
-        a, aa, NSLayoutRelationEqual, b, ba, 1, c);
-  };
   titleTopMargin_ = pin(title_, NSLayoutAttributeTop, content, NSLayoutAttributeTop, kTitleTopMargin);
   content->addConstraint(titleTopMargin_);
   content->addConstraint(pin(icon_, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 16));
@@ -305,9 +306,16 @@ AppSettingsDefaultItemCell::AppSettingsDefaultItemCell()
   content->addConstraint(pin(title_, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 52));
   content->addConstraint(pin(subtitle_, NSLayoutAttributeLeading, title_, NSLayoutAttributeLeading, 0));
   content->addConstraint(pin(subtitle_, NSLayoutAttributeTop, title_, NSLayoutAttributeBottom, 2));
+  // The row is as tall as its texts (a self-sizing cell): the subtitle, even
+  // hidden and empty, closes the column above the bottom margin.
+  content->addConstraint(pin(subtitle_, NSLayoutAttributeBottom, content, NSLayoutAttributeBottom, -kTitleTopMargin));
+  // Texts end before the trailing edge (a long one is truncated), not under the accessory.
+  content->addConstraint(pin(title_, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing, -16));
+  content->addConstraint(pin(subtitle_, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing, -16));
   title_->setTextColor(UIColor::whiteColor());
   subtitle_->setTextColor(UIColor::lightGrayColor());
   subtitle_->setFont(UIFont::systemFontOfSize(13));
+  subtitle_->setNumberOfLines(0);  // a long subtitle wraps and the row grows
   subtitle_->setHidden(true);
 }
 
@@ -324,9 +332,18 @@ void AppSettingsDefaultItemCell::prepareForReuse() {
   setTintColor(nullptr);
 }
 
+// The texts sit at the foot of the header, just above the section's rows:
+// the title over the subtitle, an empty one taking no height.
 AppSettingsItemGroupView::AppSettingsItemGroupView() : title_(make<UILabel>()), subtitle_(make<UILabel>()) {
-  contentView()->addSubview(title_);
-  contentView()->addSubview(subtitle_);
+  UIView* content = contentView();
+  for (UILabel* label : {title_.get(), subtitle_.get()}) {
+    label->setTranslatesAutoresizingMaskIntoConstraints(false);
+    content->addSubview(label);
+    content->addConstraint(pin(label, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 16));
+    content->addConstraint(pin(label, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing, -16));
+  }
+  content->addConstraint(pin(subtitle_, NSLayoutAttributeBottom, content, NSLayoutAttributeBottom, -6));
+  content->addConstraint(pin(title_, NSLayoutAttributeBottom, subtitle_, NSLayoutAttributeTop, 0));
   prepareForReuse();
 }
 

@@ -171,7 +171,8 @@ class AppSettingsViewController : public UIViewController {
 
 // "AppSettingsDefaultItemCell" / "Argo.AppSettingsDefaultItemCell_Swift": an
 // icon, a title and a subtitle in the content view; the title hangs from
-// the content view's top by the constraint "titleTopMargin".
+// the content view's top by the constraint "titleTopMargin", the subtitle
+// (which wraps) sits under it, and the row is as tall as that column.
 class AppSettingsDefaultItemCell : public UITableViewCell {
  public:
   AppSettingsDefaultItemCell();

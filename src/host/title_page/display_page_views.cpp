@@ -171,7 +171,7 @@ UIView* DisplayPageCreditsView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   addLabelPart("starringLabel");
   addLabelPart("creatorsLabel");
-  setRowHeight(18);
+  setRowHeight(20);  // a line of the label font, descenders included
   return this;
 }
 

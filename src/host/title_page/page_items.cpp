@@ -96,7 +96,7 @@ CGFloat pageItemHeight(PageItemKind kind, CGFloat width) {
     case PageItemKind::Metadata: return 28;
     case PageItemKind::PlayButton: return 104;
     case PageItemKind::Synopsis: return 88;
-    case PageItemKind::Credits: return 52;
+    case PageItemKind::Credits: return 56;
     case PageItemKind::Actions: return 72;
     case PageItemKind::Episode: return 112;
     case PageItemKind::MoreLikeThis: return 176;

@@ -71,7 +71,7 @@ Ref<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(const NSStri
   StrongId initialised = objc_msgSend<StrongId>(made, "initWithFrame:", CGRect{{0, 0}, {bounds().size.width, 44}});
   Ref<UITableViewCell> cell(objc_cast<UITableViewCell>(initialised.get()));
   if (!cell) uikit::detail::misuse(std::string(class_getName(registered->second)) + " made no cell");
-  cell->reuseIdentifier_ = NSString::stringWithCharacters(key(identifier));
+  cell->setReuseIdentifier(identifier);
   return cell;
 }
 
@@ -96,7 +96,7 @@ Ref<UITableViewHeaderFooterView> UITableView::dequeueReusableHeaderFooterViewWit
   StrongId initialised = objc_msgSend<StrongId>(made, "initWithReuseIdentifier:", const_cast<NSString*>(identifier));
   Ref<UITableViewHeaderFooterView> view(objc_cast<UITableViewHeaderFooterView>(initialised.get()));
   if (!view) uikit::detail::misuse(std::string(class_getName(registered->second)) + " made no header-footer view");
-  view->reuseIdentifier_ = NSString::stringWithCharacters(key(identifier));
+  view->setReuseIdentifier(identifier);
   return view;
 }
 
@@ -186,7 +186,11 @@ void UITableView::reloadData() {
       CGFloat height = answersRowHeight
                            ? objc_msgSend<CGFloat>(delegate(), "tableView:heightForRowAtIndexPath:", this, path)
                            : rowHeight_;
-      if (height == UITableViewAutomaticDimension) height = kAutomaticRowHeight;
+      if (height == UITableViewAutomaticDimension) {
+        // Self-sizing, once the data source has configured the cell.
+        height = cell->systemLayoutSizeFittingSize(CGSizeMake(width, 0)).height;
+        if (!(height > 0)) height = kAutomaticRowHeight;
+      }
       CGRect rect{{0, y}, {width, std::max<CGFloat>(0, height)}};
       y += rect.size.height;
       cell->setFrame(rect);

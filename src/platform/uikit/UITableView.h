@@ -21,8 +21,9 @@
 #include "platform/uikit/UITableViewCell.h"
 #include "platform/uikit/UITableViewHeaderFooterView.h"
 
-// A height that the table works out itself. Cells and header views do not
-// size themselves here, so it comes to a fixed height (see below).
+// A height that the table works out itself: a row's is what its cell's
+// content asks for (UITableViewCell::systemLayoutSizeFittingSize at the
+// table's width); a section header's is a fixed height (see below).
 inline constexpr CGFloat UITableViewAutomaticDimension = -1;
 
 class UITableView : public UIView {
@@ -30,8 +31,10 @@ class UITableView : public UIView {
   UITableView() = default;
   explicit UITableView(CGRect frame) : UIView(frame) {}
 
-  // What UITableViewAutomaticDimension comes to for a row, and for a section
-  // header that has a header view (without one the header takes no room).
+  // The standard row height, which an automatic row takes when its content's
+  // constraints give it no height (the device does the same, and logs it);
+  // and what UITableViewAutomaticDimension comes to for a section header
+  // that has a header view (without one the header takes no room).
   static constexpr CGFloat kAutomaticRowHeight = 44;
   static constexpr CGFloat kAutomaticHeaderHeight = 28;
 
@@ -85,7 +88,8 @@ class UITableView : public UIView {
   // section by section its header view ("tableView:viewForHeaderInSection:")
   // and each row's cell ("tableView:cellForRowAtIndexPath:", which must be a
   // dequeued cell: anything else is a programming error, as the device
-  // raises), height ("tableView:heightForRowAtIndexPath:") and
+  // raises), height ("tableView:heightForRowAtIndexPath:", else rowHeight;
+  // an automatic one is the configured cell's fitting height) and
   // "tableView:willDisplayCell:forRowAtIndexPath:". Nothing without a data source.
   void reloadData();
   // Loads the data on the first layout, then places cells and headers.

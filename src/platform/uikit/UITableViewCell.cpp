@@ -3,23 +3,35 @@
 #include <algorithm>
 
 #include "platform/uikit/UITableViewHeaderFooterView.h"
+#include "platform/uikit/layout_engine.h"
 
 namespace {
 // Room the standard accessories take at the trailing edge.
 constexpr CGFloat kStandardAccessoryWidth = 34;
 }  // namespace
 
-UITableViewCell::UITableViewCell() : UITableViewCell(CGRectZero) {}
+namespace uikit::detail {
 
-UITableViewCell::UITableViewCell(CGRect frame) : UIView(frame), contentView_(make<UIView>(CGRect{{0, 0}, frame.size})) {
+TableReusableView::TableReusableView(CGRect frame) : UIView(frame), contentView_(make<UIView>(CGRect{{0, 0}, frame.size})) {
   addSubview(contentView_);
 }
 
-UIView* UITableViewCell::initWithFrame(CGRect frame) {
+UIView* TableReusableView::initWithFrame(CGRect frame) {
   UIView::initWithFrame(frame);
   contentView_->setFrame({{0, 0}, frame.size});
   return this;
 }
+
+void TableReusableView::setReuseIdentifier(const NSString* identifier) {
+  UIKIT_MAIN_THREAD_ONLY();
+  reuseIdentifier_ = identifier ? NSString::stringWithCharacters(identifier->characters()) : nullptr;
+}
+
+}  // namespace uikit::detail
+
+UITableViewCell::UITableViewCell() : UITableViewCell(CGRectZero) {}
+
+UITableViewCell::UITableViewCell(CGRect frame) : TableReusableView(frame) {}
 
 void UITableViewCell::setAccessoryView(UIView* view) {
   UIKIT_MAIN_THREAD_ONLY();
@@ -37,34 +49,44 @@ void UITableViewCell::setAccessoryType(UITableViewCellAccessoryType type) {
   setNeedsLayout();
 }
 
+CGSize UITableViewCell::accessoryViewSize() const {
+  CGSize natural = accessoryView_->intrinsicContentSize();
+  CGSize own = accessoryView_->frame().size;
+  return {natural.width == UIViewNoIntrinsicMetric ? own.width : natural.width,
+          natural.height == UIViewNoIntrinsicMetric ? own.height : natural.height};
+}
+
+CGFloat UITableViewCell::accessoryRoom() const {
+  if (accessoryView_) return accessoryViewSize().width + 16;
+  return accessoryType_ != UITableViewCellAccessoryNone ? kStandardAccessoryWidth : 0;
+}
+
 void UITableViewCell::layoutSubviews() {
   UIView::layoutSubviews();
   CGSize size = bounds().size;
-  CGFloat trailing = 0;
+  CGFloat trailing = accessoryRoom();
   if (accessoryView_) {
-    CGSize natural = accessoryView_->intrinsicContentSize();
-    CGSize own = accessoryView_->frame().size;
-    CGFloat w = natural.width == UIViewNoIntrinsicMetric ? own.width : natural.width;
-    CGFloat h = natural.height == UIViewNoIntrinsicMetric ? own.height : natural.height;
-    trailing = w + 16;
-    accessoryView_->setFrame({{size.width - trailing, (size.height - h) / 2}, {w, h}});
-  } else if (accessoryType_ != UITableViewCellAccessoryNone) {
-    trailing = kStandardAccessoryWidth;
+    CGSize own = accessoryViewSize();
+    accessoryView_->setFrame({{size.width - trailing, (size.height - own.height) / 2}, own});
   }
-  contentView_->setFrame({{0, 0}, {std::max<CGFloat>(0, size.width - trailing), size.height}});
+  contentView()->setFrame({{0, 0}, {std::max<CGFloat>(0, size.width - trailing), size.height}});
 }
 
-UITableViewHeaderFooterView::UITableViewHeaderFooterView() : contentView_(make<UIView>()) { addSubview(contentView_); }
-
-UIView* UITableViewHeaderFooterView::initWithFrame(CGRect frame) {
-  UIView::initWithFrame(frame);
-  contentView_->setFrame({{0, 0}, frame.size});
-  return this;
+CGSize UITableViewCell::systemLayoutSizeFittingSize(CGSize target) const {
+  UIKIT_MAIN_THREAD_ONLY();
+  return {target.width, uikit::fittingHeight(contentView(), std::max<CGFloat>(0, target.width - accessoryRoom()))};
 }
+
+UITableViewHeaderFooterView::UITableViewHeaderFooterView() : TableReusableView(CGRectZero) {}
 
 UITableViewHeaderFooterView* UITableViewHeaderFooterView::initWithReuseIdentifier(const NSString* identifier) {
   UIKIT_MAIN_THREAD_ONLY();
   objc_msgSend<StrongId>(this, "initWithFrame:", CGRectZero);
-  reuseIdentifier_ = identifier ? NSString::stringWithCharacters(identifier->characters()) : nullptr;
+  setReuseIdentifier(identifier);
   return this;
+}
+
+void UITableViewHeaderFooterView::layoutSubviews() {
+  UIView::layoutSubviews();
+  contentView()->setFrame(bounds());
 }

@@ -3,7 +3,7 @@
 // it is created; the accessory (a view of the caller's, or a standard one
 // named by accessoryType) sits at the trailing edge beside it. Main thread only.
 
-#include "platform/uikit/UIView.h"
+#include "platform/uikit/table_reusable_view.h"
 
 enum UITableViewCellAccessoryType : long {
   UITableViewCellAccessoryNone = 0,
@@ -14,26 +14,11 @@ enum UITableViewCellAccessoryType : long {
 };
 UIKIT_BOUNDARY_ENUM(UITableViewCellAccessoryType);
 
-class UITableViewCell : public UIView {
+class UITableViewCell : public uikit::detail::TableReusableView {
  public:
   UITableViewCell();
   explicit UITableViewCell(CGRect frame);
 
-  // Also sizes the content view to the cell's bounds.
-  UIView* initWithFrame(CGRect frame) override;
-
-  // The identifier it was dequeued with; nil for a cell made directly.
-  NSString* reuseIdentifier() const {
-    UIKIT_MAIN_THREAD_ONLY();
-    return reuseIdentifier_.get();
-  }
-  // Sent through the run time before a recycled cell is handed out again.
-  virtual void prepareForReuse() {}
-
-  UIView* contentView() const {
-    UIKIT_MAIN_THREAD_ONLY();
-    return contentView_.get();
-  }
   // The view shown at the trailing edge instead of the standard accessory.
   // Setting another one removes the old one from the cell, which then holds
   // it no longer; nil leaves the standard accessory.
@@ -61,10 +46,17 @@ class UITableViewCell : public UIView {
   // Places the content view beside the accessory.
   void layoutSubviews() override;
 
+  // Self-sizing, as a collection cell's: the height the content view's
+  // constraints and its subviews' natural sizes give it at the width the
+  // accessory leaves of target's (target's height is ignored). Nothing moves.
+  CGSize systemLayoutSizeFittingSize(CGSize target) const;
+
  private:
-  friend class UITableView;
-  Ref<NSString> reuseIdentifier_;
-  Ref<UIView> contentView_;
+  // The room the accessory takes at the trailing edge, and the accessory
+  // view's size (its natural one where it has one).
+  CGFloat accessoryRoom() const;
+  CGSize accessoryViewSize() const;
+
   Ref<UIView> accessoryView_;
   UITableViewCellAccessoryType accessoryType_ = UITableViewCellAccessoryNone;
   bool selected_ = false;

@@ -301,21 +301,23 @@ void ConstraintLayout::solve(int axis) {
     items_[*pick].axis[axis].set(Size, *items_[*pick].natural[axis]);
     propagate(axis);
   }
-  // What no constraint decides stays as it was.
-  for (std::size_t i = 1; i <= subviewCount_; ++i) {
-    Item& item = items_[i];
-    if (item.axis[axis].value[Size]) continue;
+  // What no constraint decides stays as it was; a view then placed or sized
+  // through it is as undecided, as the device finds the whole chain ambiguous.
+  auto keepOld = [&](Item& item, Slot slot, CGFloat old) {
+    std::vector<bool> known(subviewCount_ + 1);
+    for (std::size_t j = 1; j <= subviewCount_; ++j)
+      known[j] = items_[j].axis[axis].value[Min] && items_[j].axis[axis].value[Size];
     item.ambiguous[axis] = true;
-    item.axis[axis].set(Size, along(item.view->frame().size, axis));
+    item.axis[axis].set(slot, old);
     propagate(axis);
-  }
-  for (std::size_t i = 1; i <= subviewCount_; ++i) {
-    Item& item = items_[i];
-    if (item.axis[axis].value[Min]) continue;
-    item.ambiguous[axis] = true;
-    item.axis[axis].set(Min, along(item.view->frame().origin, axis));
-    propagate(axis);
-  }
+    for (std::size_t j = 1; j <= subviewCount_; ++j)
+      if (!known[j] && items_[j].axis[axis].value[Min] && items_[j].axis[axis].value[Size])
+        items_[j].ambiguous[axis] = true;
+  };
+  for (std::size_t i = 1; i <= subviewCount_; ++i)
+    if (!items_[i].axis[axis].value[Size]) keepOld(items_[i], Size, along(items_[i].view->frame().size, axis));
+  for (std::size_t i = 1; i <= subviewCount_; ++i)
+    if (!items_[i].axis[axis].value[Min]) keepOld(items_[i], Min, along(items_[i].view->frame().origin, axis));
 }
 
 // A label's height follows the width the horizontal pass gave it.

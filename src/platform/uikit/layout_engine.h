@@ -75,7 +75,7 @@ class ConstraintLayout {
     Axis axis[2];  // 0 horizontal, 1 vertical
     std::optional<CGFloat> natural[2];
     bool ownSize[2] = {false, false};   // a constant width/height of its own
-    bool ambiguous[2] = {false, false};  // kept its old size or place
+    bool ambiguous[2] = {false, false};  // kept its old size or place, or hangs on one that did
   };
   struct Term {
     std::size_t item;
@@ -128,7 +128,9 @@ void clearLayoutWarnings();
 
 // After layout: checks every view under root and records (and answers, in
 // the order found) each warning: broken constraints; views whose frame no
-// constraint decides (ambiguous); views squashed below their natural size
+// constraint decides (ambiguous), with those placed or sized through them,
+// hidden ones too (hidden views take part in layout on the device, and its
+// ambiguity check reports them); views squashed below their natural size
 // (unless a size of their own says so); siblings placed by constraints whose
 // painted areas overlap (a view paints its text, image, bar, spinner, or a
 // background unlike the one behind it; hidden and transparent views paint

@@ -158,4 +158,27 @@ TEST_F(LayoutWarningsTest, AnAuditFindsAmbiguityOverlapAndViewsOutsideTheirCell)
   EXPECT_EQ(uikit::layoutWarnings().size(), 3u) << "each text once, for the process: " << joined(uikit::layoutWarnings());
 }
 
+// As a one-row strip leaves its unused second row: a hidden label with no
+// horizontal place, and a bar hanging from its trailing edge.
+TEST_F(LayoutWarningsTest, AHiddenViewStillTakesPartSoItsAmbiguityAndWhatHangsOnItAreReported) {
+  Ref<UICollectionViewCell> cell = make<UICollectionViewCell>(CGRectMake(0, 0, 300, 44));
+  UIView* content = cell->contentView();
+  Ref<UIView> label = placed(content, "label"), bar = placed(content, "bar"), solid = placed(content, "solid");
+  label->setHidden(true);
+  for (UIView* v : {label.get(), bar.get(), solid.get()}) {
+    fix(v, NSLayoutAttributeWidth, 20);
+    fix(v, NSLayoutAttributeHeight, 4);
+    pin(v, NSLayoutAttributeCenterY, content, NSLayoutAttributeCenterY);
+  }
+  pin(bar, NSLayoutAttributeLeading, label, NSLayoutAttributeTrailing, 4);
+  pin(solid, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 200);
+  cell->layoutIfNeeded();
+
+  std::vector<std::string> audit = uikit::auditLayout(cell);
+  EXPECT_TRUE(mentions(audit, "no constraint decides the horizontal frame of label")) << joined(audit);
+  EXPECT_TRUE(mentions(audit, "no constraint decides the horizontal frame of bar")) << joined(audit);
+  EXPECT_FALSE(mentions(audit, "of solid")) << joined(audit);
+  EXPECT_FALSE(mentions(audit, "vertical")) << joined(audit);
+}
+
 }  // namespace

@@ -167,6 +167,33 @@ TEST_F(RenderTest, ATooWideLabelIsCutAsItsLineBreakModeSays) {
   (void)clipRight, (void)tailEnd, (void)headEnd;
 }
 
+TEST_F(RenderTest, AWrappingLabelShowsTheLinesItsHeightHoldsAndATooShortLineIsCentred) {
+  Ref<UIView> root = blackRoot(140, 120);
+  Ref<UILabel> label = whiteLabel(root, CGRectMake(10, 10, 100, 100), "one two three four five six seven eight nine ten");
+  label->setNumberOfLines(0);
+  CGFloat line = uikit::measureText("H"_ns, label->font()).height;
+  CGFloat all = uikit::measureText(label->text(), label->font(), 0, 100).height;
+  ASSERT_GT(all, 3.5 * line);
+  label->setFrame(CGRectMake(10, 10, 100, all));
+  Box ink = inkOf(drawView(root, 2), kBlack);
+  EXPECT_GT((ink.bottom - ink.top) / 2.0, all - line) << "every line shows, not one ellipsized";
+  // Room for two lines and a half: two show, centred, the second truncated.
+  label->setFrame(CGRectMake(10, 10, 100, 2.5 * line));
+  ink = inkOf(drawView(root, 2), kBlack);
+  EXPECT_GT((ink.bottom - ink.top) / 2.0, line);
+  EXPECT_LT((ink.bottom - ink.top) / 2.0, 2 * line);
+  EXPECT_GE(ink.top, 2 * (10 + line / 4) - 2) << "the two lines sit in the middle";
+
+  // One line in a frame shorter than it is cut evenly above and below, as on
+  // the device, so capitals lose their tops where descenders lose their tails.
+  label->setNumberOfLines(1);
+  label->setText("Hg"_ns);
+  label->setFrame(CGRectMake(10, 10, 100, line - 6));
+  ink = inkOf(drawView(root, 2), kBlack);
+  EXPECT_EQ(ink.top, 2 * 10) << "the capital reaches past the top edge";
+  EXPECT_NEAR(ink.bottom, 2 * (10 + line - 6), 1) << "the tail is cut at the bottom edge";
+}
+
 TEST_F(RenderTest, AMeterFillsProgressTimesItsWidthWithinOnePixel) {
   Ref<UIView> root = blackRoot(200, 20);
   Ref<UIProgressView> bar = make<UIProgressView>();

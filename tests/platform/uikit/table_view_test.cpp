@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/uikit/text_metrics.h"
 #include "platform/uikit/uikit_fixture.h"
 
 namespace {
@@ -89,6 +90,12 @@ TEST_F(UITableViewTest, LoadsOnFirstLayoutAskingInTheDevicesOrder) {
   EXPECT_EQ(table->rectForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(1, 1)).origin.y,
             UITableView::kAutomaticRowHeight * 2 + UITableView::kAutomaticHeaderHeight);
   EXPECT_EQ(table->visibleCells()->count(), 3u);
+  // A dequeued header is made at zero size; what it shows goes in its content view.
+  Ref<UIView> header = table->headerViewForSection(1);
+  auto* reusable = objc_cast<UITableViewHeaderFooterView>(header.get());
+  ASSERT_TRUE(reusable);
+  EXPECT_TRUE(CGRectEqualToRect(reusable->contentView()->frame(), CGRectMake(0, 0, 375, UITableView::kAutomaticHeaderHeight)))
+      << "the content view fills the header the table placed";
 }
 
 TEST_F(UITableViewTest, AReplacedDataSourceMethodDecidesWhatIsShown) {
@@ -131,6 +138,66 @@ TEST_F(UITableViewTest, AFingersTapSelectsAndTellsTheDelegateUnlessHidden) {
   table->setHidden(true);
   EXPECT_FALSE(table->simulateTapOnRowAtIndexPath(path));
   EXPECT_TRUE(journal().empty());
+}
+
+// Rows as a self-sizing app makes them: a label hung in the content view by
+// its four edges; row 1's text wraps, row 2 has the disclosure accessory too,
+// and the delegate answers row 3's height itself.
+const char* const kLongText = "a text long enough to wrap onto three lines at the width of a row, and onto four when narrower";
+Class sizingSourceClass() {
+  static Class cls = [] {
+    Class c = runtimeSubclass(objc::classOf<NSObject>(), "UIKitTestSizingTableSource");
+    class_addMethod(c, sel("tableView:numberOfRowsInSection:"), IMP(+[](id, SEL, id, long) -> long { return 4; }), "q@:@q");
+    class_addMethod(c, sel("tableView:cellForRowAtIndexPath:"), IMP(+[](id, SEL, id table, id path) -> StrongId {
+                      StrongId cell = objc_msgSend<StrongId>(table, "dequeueReusableCellWithIdentifier:forIndexPath:", "row"_ns, path);
+                      auto* row = objc_cast<UITableViewCell>(cell.get());
+                      long index = objc_msgSend<long>(path, "row");
+                      UIView* content = row->contentView();
+                      Ref<UILabel> label = make<UILabel>();
+                      label->setTranslatesAutoresizingMaskIntoConstraints(false);
+                      label->setText(NSString::stringWithUTF8String(index == 0 ? "short" : kLongText));
+                      label->setNumberOfLines(0);
+                      content->addSubview(label);
+                      for (auto [attribute, constant] : {std::pair{NSLayoutAttributeTop, 10.0}, {NSLayoutAttributeLeading, 16.0},
+                                                         {NSLayoutAttributeTrailing, -16.0}, {NSLayoutAttributeBottom, -10.0}})
+                        content->addConstraint(NSLayoutConstraint::constraintWithItem_attribute_relatedBy_toItem_attribute_multiplier_constant(
+                            label, attribute, NSLayoutRelationEqual, content, attribute, 1.0, constant));
+                      if (index == 2) row->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
+                      return cell;
+                    }),
+                    "@@:@@");
+    class_addMethod(c, sel("tableView:heightForRowAtIndexPath:"), IMP(+[](id, SEL, id, id path) -> double {
+                      return objc_msgSend<long>(path, "row") == 3 ? 30.0 : UITableViewAutomaticDimension;
+                    }),
+                    "d@:@@");
+    return c;
+  }();
+  return cls;
+}
+
+TEST_F(UIKitTest, AnAutomaticRowTakesItsContentsFittingHeightAndAWrappingLabelGrowsIt) {
+  Ref<UITableView> table = make<UITableView>(CGRectMake(0, 0, 320, 800));
+  table->registerClass_forCellReuseIdentifier(objc::classOf<UITableViewCell>(), "row"_ns);
+  StrongId source = StrongId::adopt(class_createInstance(sizingSourceClass(), 0));
+  table->setDataSource(source);
+  table->setDelegate(source);
+  table->layoutIfNeeded();
+  auto height = [&](long row) { return table->rectForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(row, 0)).size.height; };
+  Ref<UIFont> font = UIFont::systemFontOfSize(UIFont::labelFontSize());
+  CGFloat line = uikit::measureText("short"_ns, font).height;
+  EXPECT_NEAR(height(0), 10 + line + 10, 0.01) << "not the standard 44";
+  CGFloat wrapped = uikit::measureText(NSString::stringWithUTF8String(kLongText), font, 0, 320 - 32).height;
+  ASSERT_GT(wrapped, 2.5 * line) << "the text wraps at the row's width";
+  EXPECT_NEAR(height(1), 10 + wrapped + 10, 0.01);
+  CGFloat narrower = uikit::measureText(NSString::stringWithUTF8String(kLongText), font, 0, 320 - 34 - 32).height;
+  ASSERT_GT(narrower, wrapped);
+  EXPECT_NEAR(height(2), 10 + narrower + 10, 0.01) << "the accessory narrows the content, so the text takes more lines";
+  EXPECT_EQ(height(3), 30) << "a height the delegate answers stays as answered";
+  // The cells stand where their rows are, and their labels fill them.
+  Ref<UITableViewCell> cell = table->cellForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(1, 0));
+  cell->layoutIfNeeded();
+  EXPECT_NEAR(cell->frame().origin.y, height(0), 0.01);
+  EXPECT_NEAR(cell->contentView()->subviewList().front()->frame().size.height, wrapped, 0.01);
 }
 
 TEST_F(UIKitTest, ACellsReplacedAccessoryViewIsDroppedAndAStandardOneGivesWay) {

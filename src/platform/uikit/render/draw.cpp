@@ -155,12 +155,13 @@ void drawImageView(cairo_t* cr, UIImageView* view, int scale) {
 
 // --- text -------------------------------------------------------------------------------
 
-text::Setting settingOf(const UILabel* label, CGFloat width) {
+text::Setting settingOf(const UILabel* label, CGSize bounds) {
   text::Setting s;
   s.face = text::faceFor(label->font());
   s.pointSize = label->font()->pointSize();
   s.maxLines = label->numberOfLines();
-  s.width = width;
+  s.width = bounds.width;
+  s.height = bounds.height;
   switch (label->lineBreakMode()) {
     case NSLineBreakByWordWrapping: s.lineBreak = text::Setting::Break::Word; break;
     case NSLineBreakByCharWrapping: s.lineBreak = text::Setting::Break::Char; break;
@@ -178,9 +179,10 @@ text::Setting settingOf(const UILabel* label, CGFloat width) {
   return s;
 }
 
-// Text centred vertically in the bounds, as a label sets it. A label draws
-// into its own bounds, so what does not fit is cut; a button's title is a
-// label of its own size centred on the button, so it may stand out.
+// Text centred vertically in the bounds, as a label sets it, even a line
+// taller than they are. A label draws into its own bounds, so what does not
+// fit is cut; a button's title is a label of its own size centred on the
+// button, so it may stand out.
 void drawText(cairo_t* cr, const std::string& utf8, const text::Setting& s, CGSize bounds, bool clip) {
   if (utf8.empty()) return;
   CGSize size = text::measure(utf8, s);
@@ -189,7 +191,7 @@ void drawText(cairo_t* cr, const std::string& utf8, const text::Setting& s, CGSi
     cairo_rectangle(cr, 0, 0, bounds.width, bounds.height);
     cairo_clip(cr);
   }
-  cairo_move_to(cr, 0, clip ? std::max(0.0, (bounds.height - size.height) / 2) : (bounds.height - size.height) / 2);
+  cairo_move_to(cr, 0, (bounds.height - size.height) / 2);
   text::draw(cr, utf8, s);
   cairo_restore(cr);
 }
@@ -198,7 +200,7 @@ void drawLabel(cairo_t* cr, UILabel* label) {
   Ref<NSString> shown = label->presentationText();
   if (!shown) return;
   setColor(cr, label->textColor());
-  drawText(cr, utf8(shown.get()), settingOf(label, label->bounds().size.width), label->bounds().size, true);
+  drawText(cr, utf8(shown.get()), settingOf(label, label->bounds().size), label->bounds().size, true);
 }
 
 void drawButton(cairo_t* cr, UIButton* button) {

@@ -30,12 +30,16 @@ struct Setting {
   CGFloat pointSize = 17;
   NSInteger maxLines = 0;     // <= 0: no limit
   CGFloat width = 0;          // <= 0: no wrapping, no truncation
+  // > 0: the room below, as a label's bounds give it: of more lines than
+  // fit, the first ones that do are kept (always one), the last truncated.
+  CGFloat height = 0;
   enum class Break { Word, Char, Clip, Head, Tail, Middle } lineBreak = Break::Tail;
   enum class Align { Left, Center, Right, Justified } align = Align::Left;
 };
 
 // The size of the laid-out text: the widest line and the height of the
-// lines kept (at most maxLines). Empty text measures {0, 0}.
+// lines kept (at most maxLines, and those within height). Empty text
+// measures {0, 0}.
 CGSize measure(const std::string& utf8, const Setting& setting);
 
 // Draws the text with its top-left corner at the context's current origin,
