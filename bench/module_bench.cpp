@@ -46,7 +46,7 @@ const bool registered = bench::addComparison({"module load (12 initialisers)", "
                         bench::addComparison({"title page cell, main thread", "TitlePageCell_WithModule",
                                               "TitlePageCell_HostOnly", bench::Comparison::Target::ExtraMicrosAtMost,
                                               50.0, "bounded by the strip's layout on the cells that carry it", true}) &&
-                        bench::addComparison({"older page summary cell, main thread", "OlderPageSummaryCell_WithModule",
+                        bench::addComparison({"older summary cell, main thread", "OlderPageSummaryCell_WithModule",
                                               "OlderPageSummaryCell_HostOnly", bench::Comparison::Target::ExtraMicrosAtMost,
                                               50.0, "bounded by making the strip and laying out the cell around it", true});
 
