@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/HostApplication.h"
+#include "host/legacy/legacy_page_classes.h"
 #include "host/title_page/CDSCollectionView.h"
 #include "platform/uikit/NSIndexPath.h"
 
@@ -23,8 +24,9 @@ long long threadNanos() {
   return static_cast<long long>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
-host::HostApplication* bootHost(bool withModule) {
+host::HostApplication* bootHost(bool withModule, const char* version = nullptr) {
   host::HostConfig config;
+  if (version) config.version = version;
   config.userDefaultsPath = "";
   if (withModule) config.modulePath = SCORELENS_MODULE_PATH;
   auto booted = host::HostApplication::boot(config);
@@ -82,6 +84,32 @@ int measureCells(bool withModule, int rounds) {
   return 0;
 }
 
+// The older page (the last version before 16.1): each round the page hands
+// out its summary cell, loaded afresh from its interface file since the one
+// before is no longer in the list, and is told the cell is about to show.
+int measureSummaryCells(bool withModule, int rounds) {
+  host::HostApplication* app = bootHost(withModule, "15.0.9");
+  app->setNetworkStatus(host::NetworkStatusNotReachable);
+  auto page = app->openPage(80001);
+  if (!page || !page.value().legacyPage()) {
+    std::fprintf(stderr, "the older page did not open\n");
+    return 1;
+  }
+  app->runOnce();  // the view model's data arrives
+  auto collection = page.value().collectionView();
+  StrongId legacyPage(page.value().legacyPage());
+  Ref<NSIndexPath> path = NSIndexPath::indexPathForItem_inSection(0, 0);
+  const long long start = threadNanos();
+  for (int round = 0; round < rounds; ++round) {
+    StrongId cell = objc_msgSend<StrongId>(legacyPage, "collectionView:cellForItemAtIndexPath:", collection.get(), path);
+    if (!cell) return 1;
+    objc_msgSend<void>(legacyPage, "collectionView:willDisplayCell:forItemAtIndexPath:", collection.get(), cell, path);
+    app->runOnce();
+  }
+  std::printf("%lld\n", (threadNanos() - start) / rounds);
+  return 0;
+}
+
 }  // namespace
 
 int runChildMode(int argc, char** argv) {
@@ -89,6 +117,8 @@ int runChildMode(int argc, char** argv) {
   const std::string mode = argv[1] + std::strlen("--child=");
   if (mode == "load") return measureLoad();
   if (mode == "cells" && argc >= 4) return measureCells(std::string(argv[2]) == "with", std::atoi(argv[3]));
+  if (mode == "summary" && argc >= 4)
+    return measureSummaryCells(std::string(argv[2]) == "with", std::atoi(argv[3]));
   std::fprintf(stderr, "unknown child mode %s\n", argv[1]);
   return 2;
 }

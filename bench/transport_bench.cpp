@@ -16,10 +16,10 @@
 #include <unistd.h>
 
 #include "bench_support.h"
+#include "cli/service_setup.h"
 #include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSURLSession.h"
 #include "scorelens/lookup/CXEnhancedRatingsManager.h"
-#include "scorelens/lookup/CXServiceConfiguration.h"
 #include "services/catalog.h"
 #include "services/server.h"
 
@@ -28,35 +28,22 @@ namespace {
 constexpr int kLookupsPerSample = 20;
 constexpr const char* kTitle = "Heat";
 
-struct Services {
-  std::unique_ptr<services::ServicesServer> server;
-  std::vector<std::string> connectTo;
-};
-
-// The services and the module's configuration, once per process; the tokens
-// are fetched here, so each lookup is what it is once they are held.
-Services& services() {
-  static Services s = [] {
-    Services out;
-    auto catalog = services::Catalog::load(services::defaultCatalogPath());
-    if (!catalog) std::abort();
-    services::ServerOptions options;
-    out.server = std::make_unique<services::ServicesServer>(std::move(catalog).value(), options);
-    if (!out.server->start()) std::abort();
-    CXServiceConfiguration hosts;
-    hosts.ratingsHost = options.ratingsHost;
-    hosts.searchHostSuffix = options.searchHostSuffix;
-    hosts.certifiedHost = options.certifiedHost;
-    CXServiceConfiguration::setCurrent(hosts);
-    NSURLSessionTransportSettings transport;
-    transport.caFile = out.server->caFile().string();
-    for (const std::string& host : out.server->hostNames())
-      out.connectTo.push_back(fmt::format("{}:443:127.0.0.1:{}", host, out.server->port()));
-    transport.connectTo = out.connectTo;
-    NSURLSessionConfiguration::setDefaultTransportSettings(transport);
-    return out;
+// The services started and routed as the command line does, once per
+// process; the tokens are fetched in each benchmark before its samples, so
+// each lookup is what it is once they are held.
+cli::ServiceEnvironment& services() {
+  static std::unique_ptr<cli::ServiceEnvironment> environment = [] {
+    cli::ServiceOptions options;
+    options.ratingsCatalog = services::defaultCatalogPath();
+    std::string error;
+    auto started = cli::ServiceEnvironment::start(options, &error);
+    if (!started) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      std::abort();
+    }
+    return started;
   }();
-  return s;
+  return *environment;
 }
 
 // Waits on the main run loop for a handler that runs on the session's queue.
@@ -123,7 +110,7 @@ BENCHMARK(Lookup_ThroughModule)->Unit(benchmark::kMillisecond)->UseRealTime()->I
 // A curl config that makes the requests of `lookups` lookups, each request
 // as the module builds it, to the same server.
 std::string curlConfig(int lookups) {
-  Services& s = services();
+  const NSURLSessionTransportSettings transport = NSURLSessionConfiguration::defaultTransportSettings();
   std::string config;
   auto quoted = [](const std::string& text) {
     std::string out = "\"";
@@ -141,8 +128,8 @@ std::string curlConfig(int lookups) {
       config += "header = " + quoted(utf8(name.get()) + ": " + utf8(value.get())) + "\n";
     if (NSData* body = request->HTTPBody()) config += "data-binary = " + quoted(body->bytes()) + "\n";
     config += "compressed\nsilent\nshow-error\noutput = \"/dev/null\"\n";
-    config += "cacert = " + quoted(s.server->caFile().string()) + "\n";
-    for (const std::string& route : s.connectTo) config += "connect-to = " + quoted(route) + "\n";
+    config += "cacert = " + quoted(transport.caFile) + "\n";
+    for (const std::string& route : transport.connectTo) config += "connect-to = " + quoted(route) + "\n";
   };
   Ref<NSURLRequest> search = CXEnhancedRatingsManager::algoliaAPIRequestForTitle(NSString::stringWithUTF8String(kTitle));
   Ref<CXEnhancedRating> found;

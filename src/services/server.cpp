@@ -490,24 +490,29 @@ void ServicesServer::handle(const httplib::Request& request, httplib::Response& 
     staticKey = endpoint == Endpoint::HomePage ? fmt::format("home/{}", static_cast<int>(homePageVariant(fault)))
                                                : request.path;
   }
-  auto encoded = encodedBody(staticKey, coding, misbehaviour.body ? std::string() : body);
+  const std::string noBody;
+  auto encoded = encodedBody(staticKey, coding, misbehaviour.body ? noBody : body);
   if (!encoded) {
     response.status = 500;
     response.set_content(encoded.error().message, "text/plain");
     return;
   }
-  std::string bytes = *encoded.value();
+  // The encoded bytes are shared with the cache; only a fault that damages
+  // them makes a copy of its own.
+  std::shared_ptr<const std::string> bytes = std::move(encoded).value();
   // A cut always leaves at least one byte out, or the fault would not show.
   auto cutOf = [&](std::size_t size) { return std::min(misbehaviour.cutAfter.value_or(size / 2), size == 0 ? 0 : size - 1); };
   if (fault == Fault::TruncatedCompressedBody) {
-    bytes.resize(cutOf(bytes.size()));
+    bytes = std::make_shared<const std::string>(*bytes, 0, cutOf(bytes->size()));
   } else if (fault == Fault::CorruptCompressedBody) {
-    bytes = corrupted(coding, bytes);
+    bytes = std::make_shared<const std::string>(corrupted(coding, *bytes));
   }
   // What goes out: the described body, or the encoded answer.
-  auto source = std::make_shared<const GeneratedBody>(misbehaviour.body ? *misbehaviour.body
-                                                                        : GeneratedBody({{std::move(bytes)}}));
-  const std::size_t size = source->size();
+  std::shared_ptr<const GeneratedBody> described;
+  if (misbehaviour.body) {
+    described = std::make_shared<const GeneratedBody>(*misbehaviour.body);
+  }
+  const std::size_t size = described ? described->size() : bytes->size();
   const std::size_t cutAt = fault == Fault::ResetMidBody ? cutOf(size) : size;
 
   response.status = answer.status;
@@ -531,14 +536,17 @@ void ServicesServer::handle(const httplib::Request& request, httplib::Response& 
   const std::size_t chunk = misbehaviour.bytesPerSecond > 0 ? misbehaviour.bytesPerSecond : kWriteChunk;
   response.set_content_provider(
       size, answer.contentType,
-      [this, source, cutAt, chunk, pacing = misbehaviour.bytesPerSecond](std::size_t offset, std::size_t length,
-                                                                          httplib::DataSink& sink) {
+      [this, described, bytes, cutAt, chunk, pacing = misbehaviour.bytesPerSecond](
+          std::size_t offset, std::size_t length, httplib::DataSink& sink) {
         if (offset >= cutAt || (pacing > 0 && offset > 0 && !pace(pacing))) {
           return false;
         }
         const std::size_t n = std::min({length, cutAt - offset, chunk});
+        if (!described) {
+          return sink.write(bytes->data() + offset, n);
+        }
         std::string piece;
-        source->copy(offset, n, piece);
+        described->copy(offset, n, piece);
         return sink.write(piece.data(), piece.size());
       });
 }

@@ -119,7 +119,8 @@ std::vector<StrongId> NSDictionary::allValues() const {
 void NSDictionary::set(id key, id value) {
   requireObject(key, "setObject:forKey: key");
   requireObject(value, "setObject:forKey: value");
-  StrongId k = objc_msgSend<StrongId>(key, "copy");
+  static SEL const copy = sel_registerName("copy");
+  StrongId k = objc_msgSend<StrongId>(key, copy);
   auto it = map_.find(k);
   if (it != map_.end()) {
     it->second = StrongId(value);
@@ -127,6 +128,27 @@ void NSDictionary::set(id key, id value) {
   }
   keys_.push_back(k);
   map_.emplace(k, StrongId(value));
+}
+
+void NSDictionary::setAll(const StrongId* objects, const StrongId* keys, NSUInteger count) {
+  keys_.reserve(count);
+  map_.reserve(count);
+  for (NSUInteger i = 0; i < count; ++i) set(keys[i].get(), objects[i].get());
+}
+
+Ref<NSDictionary> NSDictionary::dictionaryWithObjects_forKeys_count(const StrongId* objects, const StrongId* keys,
+                                                                    NSUInteger count) {
+  auto d = make<NSDictionary>();
+  d->setAll(objects, keys, count);
+  return d;
+}
+
+Ref<NSMutableDictionary> NSMutableDictionary::dictionaryWithObjects_forKeys_count(const StrongId* objects,
+                                                                                  const StrongId* keys,
+                                                                                  NSUInteger count) {
+  auto d = make<NSMutableDictionary>();
+  d->setAll(objects, keys, count);
+  return d;
 }
 
 void NSDictionary::remove(id key) {

@@ -63,6 +63,10 @@ class NSDictionary : public NSObject {
 
   static Ref<NSDictionary> dictionary();
   static Ref<NSDictionary> dictionaryWithObjectsAndKeys(std::initializer_list<std::pair<StrongId, StrongId>> pairs);
+  // objects[i] under keys[i], keys copied; a repeated key keeps its first
+  // place and its last object. A nil key or object: programming error.
+  static Ref<NSDictionary> dictionaryWithObjects_forKeys_count(const StrongId* objects, const StrongId* keys,
+                                                               NSUInteger count);
 
   NSUInteger count() const { return keys_.size(); }
   // nil when absent.
@@ -86,6 +90,7 @@ class NSDictionary : public NSObject {
   };
   void set(id key, id value);
   void remove(id key);
+  void setAll(const StrongId* objects, const StrongId* keys, NSUInteger count);
 
   std::vector<StrongId> keys_;  // insertion order
   std::unordered_map<StrongId, StrongId, KeyHash, KeyEq> map_;
@@ -95,6 +100,8 @@ class NSMutableDictionary : public NSDictionary {
  public:
   static Ref<NSMutableDictionary> dictionary();
   static Ref<NSMutableDictionary> dictionaryWithCapacity(NSUInteger capacity);
+  static Ref<NSMutableDictionary> dictionaryWithObjects_forKeys_count(const StrongId* objects, const StrongId* keys,
+                                                                      NSUInteger count);
 
   // Keys are copied, as the device does; nil key or value: programming error.
   void setObject_forKey(id object, id key);

@@ -7,6 +7,7 @@
 #include <simdjson.h>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/foundation/NSValue.h"
@@ -29,9 +30,12 @@ Ref<NSError> jsonError(const std::string& debugDescription) {
 // drops a leading byte order mark as file decoding should, but inside a JSON
 // string U+FEFF is content and must survive.
 Ref<NSString> stringFromUtf8(std::string_view bytes) {
-  // Most texts in an answer are ASCII: widen them without ICU.
-  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-    return NSString::stringWithCharacters(std::u16string(bytes.begin(), bytes.end()));
+  // Most texts in an answer are ASCII: widen them without ICU, in one pass
+  // that gives up at the first byte that is not.
+  std::u16string ascii(bytes.size(), u'\0');
+  std::size_t i = 0;
+  for (; i < bytes.size() && static_cast<unsigned char>(bytes[i]) < 0x80; ++i) ascii[i] = static_cast<char16_t>(bytes[i]);
+  if (i == bytes.size()) return NSString::stringWithCharacters(std::move(ascii));
   std::optional<std::u16string> chars = text::fromUtf8(bytes);
   if (!chars) return nullptr;
   if (bytes.starts_with("\xEF\xBB\xBF")) chars->insert(chars->begin(), u'\uFEFF');
@@ -75,17 +79,31 @@ class Builder {
         return make<NSArray>(std::move(items));
       }
       case simdjson::dom::element_type::OBJECT: {
-        auto dictionary = make<NSMutableDictionary>();
+        // The members of the objects being built share two stacks; this
+        // object's are those above `base` once its members are built.
+        const std::size_t base = keys_.size();
+        struct Unwind {
+          Builder& b;
+          std::size_t base;
+          ~Unwind() {
+            b.keys_.resize(base);
+            b.values_.resize(base);
+          }
+        } unwind{*this, base};
         const simdjson::dom::object object = element.get_object().value_unsafe();
         for (simdjson::dom::key_value_pair member : object) {
-          Ref<NSString> key = stringFromUtf8(member.key);
+          Ref<NSString> key = keyFor(member.key);
           if (!key) return fail("Unable to convert a key to text.");
           StrongId value = build(member.value);
           if (!value) return nullptr;
-          dictionary->setObject_forKey(value, key);  // a repeated key keeps its last value
+          keys_.push_back(std::move(key));
+          values_.push_back(std::move(value));
         }
-        if (mutableContainers_) return StrongId(dictionary);
-        return dictionary->copyDictionary();
+        // Built in place, at its final class: a repeated key keeps its last value.
+        const std::size_t count = keys_.size() - base;
+        if (mutableContainers_)
+          return NSMutableDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
+        return NSDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
       }
     }
     return fail("Unknown JSON value.");
@@ -97,8 +115,21 @@ class Builder {
     return nullptr;
   }
 
+  // An answer repeats its member names in every object; each name becomes one
+  // immutable string, shared by every dictionary that has it as a key.
+  Ref<NSString> keyFor(std::string_view bytes) {
+    auto found = keyStrings_.find(bytes);
+    if (found != keyStrings_.end()) return found->second;
+    Ref<NSString> key = stringFromUtf8(bytes);
+    if (key) keyStrings_.emplace(bytes, key);
+    return key;
+  }
+
   bool mutableContainers_;
   std::string error_;
+  std::vector<StrongId> keys_, values_;
+  // Views into the parser's document, which outlives the builder.
+  std::unordered_map<std::string_view, Ref<NSString>> keyStrings_;
 };
 
 // simdjson refuses an integer beyond 64 bits; the device reads it as a

@@ -45,6 +45,7 @@ void objc_setAssociatedObject(id object, const void* key, id value, objc_Associa
         list.erase(it);
     } else if (value) {
       list.push_back(Association{key, value, retained});
+      object->noteAssociation();
     }
     if (list.empty()) t.byOwner.erase(object);
   }
@@ -64,7 +65,7 @@ StrongId objc_getAssociatedObject(id object, const void* key) {
 }
 
 void objc_removeAssociatedObjects(id object) {
-  if (!object) return;
+  if (!object || !object->mayHaveAssociations()) return;
   std::vector<Association> removed;
   {
     AssociationTable& t = table();

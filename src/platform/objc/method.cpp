@@ -1,11 +1,42 @@
 // Method tables: lookup through superclasses, adding, replacing and hooking.
 
+#include <array>
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <shared_mutex>
 
 #include "platform/objc/runtime_internal.h"
 
 namespace {
+// Every change to any method table bumps the generation; a cached answer is
+// good only for the generation it was found in. Bumped after the change is
+// made, so a thread that sees the new generation also sees the change.
+std::atomic<std::uint64_t> methodGeneration{1};
+
+void methodsChanged() { methodGeneration.fetch_add(1, std::memory_order_release); }
+
+// Each thread keeps the implementations it has looked up, so a message send
+// normally takes no lock: a direct-mapped table keyed by (class, selector).
+// Per thread rather than per class, so no reader ever sees a table being
+// written and none has to be freed while another thread reads it.
+struct CachedImp {
+  Class cls = nullptr;
+  SEL name = nullptr;
+  std::uint64_t generation = 0;
+  IMP imp;
+};
+constexpr std::size_t kCacheSlots = 1024;
+struct MethodCache {
+  std::array<CachedImp, kCacheSlots> slots{};
+};
+thread_local MethodCache threadCache;
+
+CachedImp& cacheSlot(Class cls, SEL name) {
+  const auto key = (reinterpret_cast<std::uintptr_t>(cls) >> 4) * 31 + (reinterpret_cast<std::uintptr_t>(name) >> 4);
+  return threadCache.slots[(key ^ (key >> 10)) % kCacheSlots];
+}
+
 Method ownMethod(Class cls, SEL name) {
   std::shared_lock guard(cls->lock);
   auto it = cls->methods.find(name);
@@ -52,9 +83,12 @@ bool objc::encodingsMatch(std::string_view a, std::string_view b) {
 bool class_addMethod(Class cls, SEL name, IMP imp, const char* types) {
   if (!cls || !name || !imp || !types) return false;
   checkTypes(imp, types, name);
-  std::unique_lock guard(cls->lock);
-  if (cls->methods.count(name)) return false;
-  cls->methods.emplace(name, std::make_unique<objc_method>(objc_method{name, imp, types, cls}));
+  {
+    std::unique_lock guard(cls->lock);
+    if (cls->methods.count(name)) return false;
+    cls->methods.emplace(name, std::make_unique<objc_method>(objc_method{name, imp, types, cls}));
+  }
+  methodsChanged();
   return true;
 }
 
@@ -85,24 +119,37 @@ const char* method_getTypeEncoding(Method m) { return m ? m->types.c_str() : nul
 IMP method_setImplementation(Method m, IMP imp) {
   if (!m || !imp) return nullptr;
   checkTypes(imp, m->types, m->name);
-  std::unique_lock guard(m->owner->lock);
-  return std::exchange(m->imp, imp);
+  IMP previous;
+  {
+    std::unique_lock guard(m->owner->lock);
+    previous = std::exchange(m->imp, imp);
+  }
+  methodsChanged();
+  return previous;
 }
 
 IMP class_replaceMethod(Class cls, SEL name, IMP imp, const char* types) {
   if (!cls || !name || !imp) return nullptr;
   if (Method own = ownMethod(cls, name)) {
     checkTypes(imp, own->types, name);
-    std::unique_lock guard(cls->lock);
-    return std::exchange(own->imp, imp);
+    IMP previous;
+    {
+      std::unique_lock guard(cls->lock);
+      previous = std::exchange(own->imp, imp);
+    }
+    methodsChanged();
+    return previous;
   }
   Method inherited = cls->superclass ? findMethod(cls->superclass, name) : nullptr;
   IMP previous = inherited ? impOf(ownerOf(cls->superclass, name), inherited) : IMP();
   std::string encoding = inherited ? inherited->types : (types ? types : "");
   if (encoding.empty()) return nullptr;
   checkTypes(imp, encoding, name);
-  std::unique_lock guard(cls->lock);
-  cls->methods.emplace(name, std::make_unique<objc_method>(objc_method{name, imp, encoding, cls}));
+  {
+    std::unique_lock guard(cls->lock);
+    cls->methods.emplace(name, std::make_unique<objc_method>(objc_method{name, imp, encoding, cls}));
+  }
+  methodsChanged();
   return previous;
 }
 
@@ -116,7 +163,16 @@ void MSHookMessageEx(Class cls, SEL name, IMP replacement, IMP* result) {
 IMP objc::lookUpImpOrDie(id self, SEL op) {
   Class cls = object_getClass(self);
   if (!cls) fatal(std::string("message ") + sel_getName(op) + " to an object without a class");
-  if (Class owner = ownerOf(cls, op)) return impOf(owner, ownMethod(owner, op));
+  // Read before the tables: an answer found while a change is being made is
+  // then cached under the old generation and not used again.
+  const std::uint64_t generation = methodGeneration.load(std::memory_order_acquire);
+  CachedImp& slot = cacheSlot(cls, op);
+  if (slot.cls == cls && slot.name == op && slot.generation == generation) return slot.imp;
+  if (Class owner = ownerOf(cls, op)) {
+    IMP imp = impOf(owner, ownMethod(owner, op));
+    slot = CachedImp{cls, op, generation, imp};
+    return imp;
+  }
   const char* kind = cls->isMeta ? "+" : "-";
   fatal(std::string(kind) + "[" + cls->name + " " + sel_getName(op) + "]: unrecognized selector sent to " +
         (cls->isMeta ? "class" : "instance"));

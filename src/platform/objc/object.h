@@ -42,6 +42,11 @@ struct objc_object {
   intptr_t retainCount() const noexcept { return refs_.load(std::memory_order_relaxed); }
   bool isDeallocating() const noexcept { return deallocating_.load(std::memory_order_acquire); }
 
+  // Set by the associated-object table when it first stores a value for this
+  // object, so that most objects die without a look in that table.
+  void noteAssociation() noexcept { hadAssociations_.store(true, std::memory_order_relaxed); }
+  bool mayHaveAssociations() const noexcept { return hadAssociations_.load(std::memory_order_relaxed); }
+
   // Objects that live for the whole process (classes, literals) ignore counting.
   void makeImmortal() noexcept { immortal_ = true; }
 
@@ -53,6 +58,7 @@ struct objc_object {
   friend std::shared_ptr<objc::detail::WeakBox> objc_weakBoxFor(id);
   std::atomic<intptr_t> refs_{1};
   std::atomic<bool> deallocating_{false};
+  std::atomic<bool> hadAssociations_{false};
   bool immortal_ = false;
   std::shared_ptr<objc::detail::WeakBox> weakBox_;  // guarded by the weak table lock
 };

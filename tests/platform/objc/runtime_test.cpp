@@ -113,6 +113,49 @@ TEST(ObjcHooks, HookOnInheritedMethodCallsThrough) {
   EXPECT_FALSE(none) << "a selector the class does not answer is not hooked";
 }
 
+// A message sent once is answered from the sending thread's cache; every way
+// of changing a method table must make the next send see the change, also
+// on a subclass that only inherits the method and on another thread.
+TEST(ObjcMethodCache, EveryChangeToAMethodReachesTheNextSend) {
+  Class base = objc_allocateClassPair(objc::classOf<NSObject>(), "RuntimeTestCacheBase", 0);
+  objc_registerClassPair(base);
+  Class derived = objc_allocateClassPair(base, "RuntimeTestCacheDerived", 0);
+  objc_registerClassPair(derived);
+  IMP one = +[](id, SEL) -> long { return 1; };
+  IMP two = +[](id, SEL) -> long { return 2; };
+  IMP three = +[](id, SEL) -> long { return 3; };
+  IMP four = +[](id, SEL) -> long { return 4; };
+  IMP five = +[](id, SEL) -> long { return 5; };
+  ASSERT_TRUE(class_addMethod(base, sel("cached"), one, "q@:"));
+  StrongId b = newInstance(base), d = newInstance(derived);
+  auto send = [](id o) { return objc_msgSend<long>(o, sel("cached")); };
+  ASSERT_EQ(send(d), 1);  // cached for the subclass
+  method_setImplementation(class_getInstanceMethod(base, sel("cached")), two);
+  EXPECT_EQ(send(d), 2) << "method_setImplementation on the superclass";
+  class_replaceMethod(base, sel("cached"), three, nullptr);
+  EXPECT_EQ(send(d), 3) << "class_replaceMethod of an own method";
+  ASSERT_TRUE(class_addMethod(derived, sel("cached"), four, "q@:"));
+  EXPECT_EQ(send(d), 4) << "class_addMethod overriding an inherited method";
+  EXPECT_EQ(send(b), 3) << "the superclass keeps its own";
+  IMP saved;
+  MSHookMessageEx(base, sel("cached"), five, &saved);
+  EXPECT_EQ(send(b), 5) << "MSHookMessageEx";
+  EXPECT_EQ(imp_call<long>(saved, b, sel("cached")), 3);
+
+  // A hook installed on another thread while this one keeps sending: once
+  // the hook is in, this thread sees it.
+  std::atomic<bool> hooked{false};
+  std::thread hooker([&] {
+    class_replaceMethod(base, sel("cached"), one, nullptr);
+    hooked = true;
+  });
+  long seen = 0;
+  while (!hooked) seen = send(b);
+  hooker.join();
+  EXPECT_TRUE(seen == 5 || seen == 1);
+  EXPECT_EQ(send(b), 1);
+}
+
 std::atomic<int> deallocRuns{0};
 IMP savedDealloc;
 void hookedDealloc(id self, SEL op) {
@@ -218,6 +261,20 @@ TEST(FoundationValues, StringsAndNumbersKeyDictionariesByValue) {
   EXPECT_NE(d->objectForKey("key"_ns), nullptr);
   EXPECT_EQ(d->count(), 2u);
   EXPECT_TRUE(objc_msgSend<bool>("a"_ns, "isEqual:", NSString::stringWithUTF8String("a")));
+}
+
+TEST(FoundationValues, DictionaryFromObjectsAndKeysKeepsOrderAndTheLastValue) {
+  const StrongId keys[] = {"a"_ns, "b"_ns, NSString::stringWithUTF8String("a")};
+  const StrongId objects[] = {box(1L), box(2L), box(3L)};
+  for (Ref<NSDictionary> d : {NSDictionary::dictionaryWithObjects_forKeys_count(objects, keys, 3),
+                              Ref<NSDictionary>(NSMutableDictionary::dictionaryWithObjects_forKeys_count(objects, keys, 3))}) {
+    ASSERT_EQ(d->count(), 2u);
+    EXPECT_EQ(utf8(objc_cast<NSString>(d->allKeys()[0].get())), "a") << "a repeated key keeps its first place";
+    EXPECT_EQ(objc_cast<NSNumber>(d->objectForKey("a"_ns))->integerValue(), 3) << "and its last value";
+    EXPECT_EQ(objc_cast<NSNumber>(d->objectForKey("b"_ns))->integerValue(), 2);
+  }
+  EXPECT_TRUE(objc_cast<NSMutableDictionary>(NSMutableDictionary::dictionaryWithObjects_forKeys_count(objects, keys, 3).get()));
+  EXPECT_FALSE(objc_cast<NSMutableDictionary>(NSDictionary::dictionaryWithObjects_forKeys_count(objects, keys, 3).get()));
 }
 
 }  // namespace
