@@ -116,8 +116,6 @@ Shown shownBy(CXEnhancedRatingViewContainer* strip) {
   return Shown::Nothing;
 }
 
-// The current page keeps its strip on the data source; the older one in the
-// summary cell on screen.
 // Why a strip has not settled, for the figures.
 std::string unsettledReason(CXEnhancedRatingViewContainer* strip) {
   if (!strip) return "no strip";
@@ -128,6 +126,8 @@ std::string unsettledReason(CXEnhancedRatingViewContainer* strip) {
   return "nothing shown";
 }
 
+// The current page keeps its strip on the data source; the older one in the
+// summary cell on screen.
 Ref<CXEnhancedRatingViewContainer> stripOf(const host::TitlePage& page) {
   static const SEL kStrip = sel_registerName("CXEnhancedRatingViewContainer");
   if (auto source = page.dataSource())
