@@ -145,11 +145,11 @@ TEST(ObjcMethodCache, EveryChangeToAMethodReachesTheNextSend) {
   // A hook installed on another thread while this one keeps sending: once
   // the hook is in, this thread sees it.
   std::atomic<bool> hooked{false};
+  long seen = send(b);  // before the thread starts, which may finish before the loop's first send
   std::thread hooker([&] {
     class_replaceMethod(base, sel("cached"), one, nullptr);
     hooked = true;
   });
-  long seen = 0;
   while (!hooked) seen = send(b);
   hooker.join();
   EXPECT_TRUE(seen == 5 || seen == 1);
