@@ -11,7 +11,7 @@ namespace {
 constexpr CGFloat kMargin = 16;
 constexpr CGFloat kInset = 4;
 constexpr CGFloat kGap = 8;
-Ref<NSString> text(const std::string& s) { return NSString::stringWithUTF8String(s); }
+Ref<NSString> nsText(const std::string& s) { return NSString::stringWithUTF8String(s); }
 }  // namespace
 
 std::string collectionViewCellClassName(const std::string& viewName) {
@@ -22,7 +22,7 @@ std::string collectionViewCellClassName(const std::string& viewName) {
 
 void DisplayPageContentView::addLabelPart(const char* identifier, NSInteger lines) {
   Ref<NFUILabel> label = newView<NFUILabel>();
-  label->setAccessibilityIdentifier(text(identifier));
+  label->setAccessibilityIdentifier(nsText(identifier));
   label->setNumberOfLines(lines);
   label->setTextColor(UIColor::whiteColor());
   addSubview(label);
@@ -31,7 +31,7 @@ void DisplayPageContentView::addLabelPart(const char* identifier, NSInteger line
 
 void DisplayPageContentView::addButtonPart(const char* identifier) {
   Ref<StandardButton> button = newView<StandardButton>();
-  button->setAccessibilityIdentifier(text(identifier));
+  button->setAccessibilityIdentifier(nsText(identifier));
   addSubview(button);
   parts_.emplace_back(button);
 }
@@ -39,7 +39,7 @@ void DisplayPageContentView::addButtonPart(const char* identifier) {
 void DisplayPageContentView::configure(const PageItem& item) {
   UIKIT_MAIN_THREAD_ONLY();
   for (size_t i = 0; i < parts_.size(); ++i) {
-    Ref<NSString> value = i < item.texts.size() ? text(item.texts[i]) : nullptr;
+    Ref<NSString> value = i < item.texts.size() ? nsText(item.texts[i]) : nullptr;
     if (auto* label = objc_cast<UILabel>(parts_[i].get()))
       label->setText(value);
     else if (auto* button = objc_cast<UIButton>(parts_[i].get()))
@@ -81,7 +81,7 @@ void DisplayPageContentView::layoutSubviews() {
 UIView* DisplayPageBillboardView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   art_ = make<UIImageView>(CGRectZero);
-  art_->setAccessibilityIdentifier(text("billboardArt"));
+  art_->setAccessibilityIdentifier(nsText("billboardArt"));
   addSubview(art_);
   setBackgroundColor(UIColor::darkGrayColor());
   return this;

@@ -11,7 +11,7 @@ struct ClassTable {
   std::unordered_map<std::string, Class> byName;
   Class rootMeta = nullptr;
 };
-ClassTable& table() {
+ClassTable& classTable() {
   static ClassTable* t = new ClassTable;  // classes live for the process
   return *t;
 }
@@ -40,7 +40,7 @@ Class makePair(const char* name, Class superclass, objc::Factory factory) {
 }
 
 bool insert(Class cls) {
-  ClassTable& t = table();
+  ClassTable& t = classTable();
   std::unique_lock guard(t.lock);
   return t.byName.emplace(cls->name, cls).second;
 }
@@ -54,11 +54,11 @@ Class objc::registerClassWithFactory(const char* name, Class superclass, Factory
   return cls;
 }
 
-void objc::registerRootClass(Class root) { table().rootMeta = root ? root->isa : nullptr; }
+void objc::registerRootClass(Class root) { classTable().rootMeta = root ? root->isa : nullptr; }
 
 Class objc_getClass(const char* name) {
   if (!name) return nullptr;
-  ClassTable& t = table();
+  ClassTable& t = classTable();
   std::shared_lock guard(t.lock);
   auto it = t.byName.find(name);
   return it == t.byName.end() ? nullptr : it->second;
@@ -96,7 +96,7 @@ id class_createInstance(Class cls, size_t /*extraBytes*/) {
 }
 
 std::vector<std::string> objc_copyClassNames() {
-  ClassTable& t = table();
+  ClassTable& t = classTable();
   std::shared_lock guard(t.lock);
   std::vector<std::string> names;
   for (const auto& [name, cls] : t.byName) names.push_back(name);

@@ -8,7 +8,7 @@ struct SelectorTable {
   std::mutex lock;
   std::unordered_map<std::string, std::unique_ptr<objc_selector>> byName;
 };
-SelectorTable& table() {
+SelectorTable& selectorTable() {
   static SelectorTable* t = new SelectorTable;  // lives for the process: SELs are never freed
   return *t;
 }
@@ -16,7 +16,7 @@ SelectorTable& table() {
 
 SEL sel_registerName(const char* name) {
   if (!name) return nullptr;
-  SelectorTable& t = table();
+  SelectorTable& t = selectorTable();
   std::lock_guard guard(t.lock);
   auto [it, inserted] = t.byName.try_emplace(name);
   if (inserted) it->second = std::make_unique<objc_selector>(objc_selector{name});

@@ -13,15 +13,13 @@ namespace {
 
 constexpr unsigned kSupported = CompareCaseInsensitive | CompareLiteral | CompareNumeric;
 
-bool isAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
 Ordering sign(int c) { return c < 0 ? Ordering::Ascending : c > 0 ? Ordering::Descending : Ordering::Same; }
 
 Ordering byLength(std::size_t a, std::size_t b) { return a < b ? Ordering::Ascending : a > b ? Ordering::Descending : Ordering::Same; }
 
 // End of the digit run starting at i.
 std::size_t digitRunEnd(std::u16string_view s, std::size_t i) {
-  while (i < s.size() && isAsciiDigit(s[i])) ++i;
+  while (i < s.size() && detail::isAsciiDigit(s[i])) ++i;
   return i;
 }
 
@@ -36,7 +34,7 @@ Ordering compareDigitRuns(std::u16string_view a, std::u16string_view b) {
 Ordering compareNumeric(std::u16string_view a, std::u16string_view b) {
   std::size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
+    if (detail::isAsciiDigit(a[i]) && detail::isAsciiDigit(b[j])) {
       const std::size_t ie = digitRunEnd(a, i), je = digitRunEnd(b, j);
       if (Ordering o = compareDigitRuns(a.substr(i, ie - i), b.substr(j, je - j)); o != Ordering::Same) return o;
       i = ie;

@@ -18,6 +18,8 @@ namespace text::detail {
 // ICU counts in int32_t; a longer text cannot be handed to it.
 std::int32_t icuLength(std::size_t n, const char* function);
 
+inline bool isAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
 // Code point starting at i (a lone surrogate stands for itself); advances i.
 inline char32_t nextCodePoint(std::u16string_view s, std::size_t& i) {
   char16_t lead = s[i++];

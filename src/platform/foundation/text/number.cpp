@@ -22,8 +22,6 @@ std::size_t skipWhitespace(std::u16string_view s) {
   return i;
 }
 
-bool isAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
 // strtod in the C locale, so a process locale with a decimal comma changes nothing.
 locale_t cLocale() {
   static const locale_t locale = newlocale(LC_NUMERIC_MASK, "C", static_cast<locale_t>(0));
@@ -40,7 +38,7 @@ std::int64_t integerValue(std::u16string_view s) {
   // Accumulate the magnitude unsigned so INT64_MIN is reachable; saturate at the limit.
   const std::uint64_t limit = negative ? std::uint64_t{1} << 63 : std::numeric_limits<std::int64_t>::max();
   std::uint64_t magnitude = 0;
-  for (; i < s.size() && isAsciiDigit(s[i]); ++i) {
+  for (; i < s.size() && detail::isAsciiDigit(s[i]); ++i) {
     const std::uint64_t digit = s[i] - u'0';
     magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
   }
@@ -53,7 +51,7 @@ double doubleValue(std::u16string_view s) {
   std::string ascii;
   for (std::size_t i = skipWhitespace(s); i < s.size(); ++i) {
     const char16_t c = s[i];
-    if (!isAsciiDigit(c) && c != u'+' && c != u'-' && c != u'.' && c != u'e' && c != u'E') break;
+    if (!detail::isAsciiDigit(c) && c != u'+' && c != u'-' && c != u'.' && c != u'e' && c != u'E') break;
     ascii.push_back(static_cast<char>(c));
   }
   return strtod_l(ascii.c_str(), nullptr, cLocale());

@@ -74,8 +74,6 @@ void scan(const icu::RegexPattern& pattern, std::size_t groups, std::u16string_v
   }
 }
 
-bool isAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-
 void appendTemplate(std::u16string& out, std::u16string_view templ, std::u16string_view text, const Match& match) {
   const std::size_t groups = match.size() - 1;
   for (std::size_t i = 0; i < templ.size();) {
@@ -83,10 +81,10 @@ void appendTemplate(std::u16string& out, std::u16string_view templ, std::u16stri
     if (c == u'\\' && i + 1 < templ.size()) {
       out.push_back(templ[i + 1]);
       i += 2;
-    } else if (c == u'$' && i + 1 < templ.size() && isAsciiDigit(templ[i + 1])) {
+    } else if (c == u'$' && i + 1 < templ.size() && detail::isAsciiDigit(templ[i + 1])) {
       std::size_t group = templ[i + 1] - u'0';
       i += 2;
-      while (i < templ.size() && isAsciiDigit(templ[i]) && group * 10 + (templ[i] - u'0') <= groups) {
+      while (i < templ.size() && detail::isAsciiDigit(templ[i]) && group * 10 + (templ[i] - u'0') <= groups) {
         group = group * 10 + (templ[i] - u'0');
         ++i;
       }
