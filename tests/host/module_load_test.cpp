@@ -12,14 +12,7 @@ namespace {
 
 using hosttest::bootOrFinish;
 using hosttest::ChildChecks;
-
-std::string modulePath() {
-#ifdef SCORELENS_MODULE_LIBRARY
-  return SCORELENS_MODULE_LIBRARY;
-#else
-  return {};
-#endif
-}
+using hosttest::modulePath;
 
 TEST(HostWithModule, LoadsTheModuleAndStillServesItsTitlePage) {
   std::string path = modulePath();

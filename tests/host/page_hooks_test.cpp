@@ -15,14 +15,7 @@ namespace {
 
 using hosttest::bootOrFinish;
 using hosttest::ChildChecks;
-
-std::string modulePath() {
-#ifdef SCORELENS_MODULE_LIBRARY
-  return SCORELENS_MODULE_LIBRARY;
-#else
-  return {};
-#endif
-}
+using hosttest::modulePath;
 
 TEST(HostPageHooks, FilmAndSeriesPagesCompleteFromTheirOwnCells) {
   std::string path = modulePath();

@@ -12,7 +12,7 @@ using nlohmann::json;
 using services::Catalog;
 using services::testing::label;
 
-const Catalog& shippedCatalog() {
+const Catalog& indexedCatalog() {
   static const Catalog catalog = Catalog::load(services::defaultCatalogPath()).value();
   return catalog;
 }
@@ -21,7 +21,7 @@ services::Filter moduleFilter() { return services::parseFilter("isEmsSearchable 
 
 std::vector<std::string> ranked(std::string_view query, const services::Filter& filter = moduleFilter()) {
   std::vector<std::string> labels;
-  for (const json* hit : services::rankHits(shippedCatalog(), query, filter)) {
+  for (const json* hit : services::rankHits(indexedCatalog(), query, filter)) {
     labels.push_back(label(*hit));
   }
   return labels;
@@ -83,8 +83,8 @@ TEST(SearchRanking, PrefersAllWordsThenPrefixesOverPartialOverlap) {
 
 TEST(SearchRanking, EmptyQueryListsEverySearchableHitByPopularity) {
   const auto all = ranked("");
-  EXPECT_EQ(all.size(), shippedCatalog().size() - 1);
-  EXPECT_EQ(ranked("", services::Filter{}).size(), shippedCatalog().size());
+  EXPECT_EQ(all.size(), indexedCatalog().size() - 1);
+  EXPECT_EQ(ranked("", services::Filter{}).size(), indexedCatalog().size());
 }
 
 TEST(SearchFilters, ParseNumericAndFacetClausesAndRefuseTheRest) {
@@ -109,7 +109,7 @@ TEST(SearchFilters, ParseNumericAndFacetClausesAndRefuseTheRest) {
 }
 
 TEST(SearchAnswer, AnswersTheModulesRequestInTheServicesShape) {
-  const auto answer = services::answerSearchQueries(shippedCatalog(), "content_rt",
+  const auto answer = services::answerSearchQueries(indexedCatalog(), "content_rt",
                                                      services::testing::searchBody("The Prestige"));
   ASSERT_EQ(answer.status, 200) << answer.body.dump();
   const json& result = answer.body.at("results").at(0);
@@ -127,7 +127,7 @@ TEST(SearchAnswer, AnswersTheModulesRequestInTheServicesShape) {
 
 TEST(SearchAnswer, HonoursHitsPerPageAndPage) {
   auto page = [](const std::string& params) {
-    return services::answerSearchQueries(shippedCatalog(), "content_rt", services::testing::searchBody("", params))
+    return services::answerSearchQueries(indexedCatalog(), "content_rt", services::testing::searchBody("", params))
         .body.at("results").at(0);
   };
   const json all = page("hitsPerPage=1000");
@@ -152,7 +152,7 @@ TEST(SearchAnswer, RefusesMalformedRequestsWithTheServicesErrorObject) {
       {services::testing::searchBody("heat", "filters=a%20%3D%201%20OR%20b%20%3D%202"), 400, "filters"},
   };
   for (const auto& [body, status, message] : cases) {
-    const auto answer = services::answerSearchQueries(shippedCatalog(), "content_rt", body);
+    const auto answer = services::answerSearchQueries(indexedCatalog(), "content_rt", body);
     EXPECT_EQ(answer.status, status) << body;
     EXPECT_EQ(answer.body.value("status", 0), status) << body;
     EXPECT_NE(answer.body.value("message", "").find(message), std::string::npos) << body << " -> " << answer.body;

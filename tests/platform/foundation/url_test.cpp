@@ -9,7 +9,7 @@ namespace {
 
 Ref<NSURL> urlOf(const char* text) { return NSURL::URLWithString(NSString::stringWithUTF8String(text).get()); }
 
-std::string str(const Ref<NSString>& s) { return s ? s->UTF8String() : "<nil>"; }
+std::string textOf(const Ref<NSString>& s) { return s ? s->UTF8String() : "<nil>"; }
 
 TEST(NSURLParsing, AcceptsAbsoluteAndRelativeReferences) {
   for (const char* text :
@@ -35,24 +35,24 @@ TEST(NSURLParsing, RefusesTextThatNoURLMayHold) {
 TEST(NSURLAccessors, ReturnPartsDecodedAsThePlatformDoes) {
   auto url = urlOf("https://www.example.test:8443/a%20b/caf%C3%A9/?x=1%202&y#top");
   ASSERT_TRUE(url);
-  EXPECT_EQ(str(url->scheme()), "https");
-  EXPECT_EQ(str(url->host()), "www.example.test");
+  EXPECT_EQ(textOf(url->scheme()), "https");
+  EXPECT_EQ(textOf(url->host()), "www.example.test");
   StrongId portObject = url->port();
   auto* port = objc_cast<NSNumber>(portObject.get());
   ASSERT_TRUE(port);
   EXPECT_EQ(port->integerValue(), 8443);
-  EXPECT_EQ(str(url->path()), "/a b/caf\xc3\xa9") << "decoded, trailing slash dropped";
-  EXPECT_EQ(str(url->query()), "x=1%202&y") << "the query stays encoded";
-  EXPECT_EQ(str(url->fragment()), "top");
-  EXPECT_EQ(str(url->absoluteString()), "https://www.example.test:8443/a%20b/caf%C3%A9/?x=1%202&y#top");
+  EXPECT_EQ(textOf(url->path()), "/a b/caf\xc3\xa9") << "decoded, trailing slash dropped";
+  EXPECT_EQ(textOf(url->query()), "x=1%202&y") << "the query stays encoded";
+  EXPECT_EQ(textOf(url->fragment()), "top");
+  EXPECT_EQ(textOf(url->absoluteString()), "https://www.example.test:8443/a%20b/caf%C3%A9/?x=1%202&y#top");
 
   auto bare = urlOf("https://www.example.test");
-  EXPECT_EQ(str(bare->path()), "") << "no path";
+  EXPECT_EQ(textOf(bare->path()), "") << "no path";
   EXPECT_FALSE(bare->port());
   EXPECT_FALSE(bare->query());
-  EXPECT_EQ(str(urlOf("https://h.test/")->path()), "/") << "the root keeps its slash";
-  EXPECT_EQ(str(urlOf("https://h.test/?")->query()), "") << "an empty query is not a missing one";
-  EXPECT_EQ(str(urlOf("http://[::1]:80/")->host()), "::1") << "no brackets";
+  EXPECT_EQ(textOf(urlOf("https://h.test/")->path()), "/") << "the root keeps its slash";
+  EXPECT_EQ(textOf(urlOf("https://h.test/?")->query()), "") << "an empty query is not a missing one";
+  EXPECT_EQ(textOf(urlOf("http://[::1]:80/")->host()), "::1") << "no brackets";
   EXPECT_FALSE(urlOf("/relative/path")->scheme());
   EXPECT_FALSE(urlOf("/relative/path")->host());
   EXPECT_FALSE(urlOf("http://h.test/%FF")->path()) << "escapes that are not UTF-8 give no path";
@@ -69,8 +69,8 @@ TEST(NSURLEquality, ComparesTheText) {
 
 TEST(NSURLFile, EncodesThePathAndMarksDirectories) {
   auto file = NSURL::fileURLWithPath("/tmp/a file;\xc3\xa9.txt"_ns.get());
-  EXPECT_EQ(str(file->absoluteString()), "file:///tmp/a%20file%3B%C3%A9.txt");
-  EXPECT_EQ(str(file->path()), "/tmp/a file;\xc3\xa9.txt");
+  EXPECT_EQ(textOf(file->absoluteString()), "file:///tmp/a%20file%3B%C3%A9.txt");
+  EXPECT_EQ(textOf(file->path()), "/tmp/a file;\xc3\xa9.txt");
   auto directory = NSURL::fileURLWithPath(NSString::stringWithUTF8String(std::filesystem::temp_directory_path().string()).get());
   EXPECT_TRUE(directory->absoluteString()->hasSuffix("/"_ns.get())) << "an existing directory ends in /";
 }

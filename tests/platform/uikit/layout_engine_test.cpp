@@ -9,7 +9,7 @@ Ref<NSLayoutConstraint> equal(UIView* a, NSLayoutAttribute aa, UIView* b, NSLayo
   return NSLayoutConstraint::constraintWithItem_attribute_relatedBy_toItem_attribute_multiplier_constant(
       a, aa, NSLayoutRelationEqual, b, ba, 1.0, constant);
 }
-void pin(UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, CGFloat constant = 0) {
+void pinTo(UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, CGFloat constant = 0) {
   equal(a, aa, b, ba, constant)->setActive(true);
 }
 void fix(UIView* v, NSLayoutAttribute attribute, CGFloat constant) {
@@ -80,16 +80,16 @@ TEST(TextMetrics, WrapsAtSpacesAndCutsAtTheLineLimit) {
 TEST_F(ConstraintLayoutTest, EdgesCentresAndConstantsPlaceSubviews) {
   Ref<UIView> root = rootOfSize(375, 80);
   Ref<UIView> icon = placed(root), bar = placed(root), centred = placed(root);
-  pin(icon, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 4);
-  pin(icon, NSLayoutAttributeBottom, root, NSLayoutAttributeBottom, -4);
+  pinTo(icon, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 4);
+  pinTo(icon, NSLayoutAttributeBottom, root, NSLayoutAttributeBottom, -4);
   fix(icon, NSLayoutAttributeWidth, 32);
   fix(icon, NSLayoutAttributeHeight, 32);
-  pin(bar, NSLayoutAttributeLeading, icon, NSLayoutAttributeTrailing, 4);
-  pin(bar, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing, -4);
-  pin(bar, NSLayoutAttributeCenterY, icon, NSLayoutAttributeCenterY);
+  pinTo(bar, NSLayoutAttributeLeading, icon, NSLayoutAttributeTrailing, 4);
+  pinTo(bar, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing, -4);
+  pinTo(bar, NSLayoutAttributeCenterY, icon, NSLayoutAttributeCenterY);
   fix(bar, NSLayoutAttributeHeight, 2);
-  pin(centred, NSLayoutAttributeCenterX, root, NSLayoutAttributeCenterX);
-  pin(centred, NSLayoutAttributeCenterY, root, NSLayoutAttributeCenterY);
+  pinTo(centred, NSLayoutAttributeCenterX, root, NSLayoutAttributeCenterX);
+  pinTo(centred, NSLayoutAttributeCenterY, root, NSLayoutAttributeCenterY);
   fix(centred, NSLayoutAttributeWidth, 10);
   fix(centred, NSLayoutAttributeHeight, 20);
 
@@ -109,16 +109,16 @@ TEST_F(ConstraintLayoutTest, ViewsTakeTheirNaturalSizeWhereNothingFixesIt) {
   Ref<UILabel> label = placed<UILabel>(root);
   label->setFont(UIFont::systemFontOfSize(10));
   label->setText("100%"_ns);
-  pin(label, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 40);
-  pin(label, NSLayoutAttributeCenterY, root, NSLayoutAttributeCenterY);
+  pinTo(label, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 40);
+  pinTo(label, NSLayoutAttributeCenterY, root, NSLayoutAttributeCenterY);
   Ref<UIView> after = placed(root);
-  pin(after, NSLayoutAttributeLeading, label, NSLayoutAttributeTrailing, 4);
-  pin(after, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
+  pinTo(after, NSLayoutAttributeLeading, label, NSLayoutAttributeTrailing, 4);
+  pinTo(after, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
   fix(after, NSLayoutAttributeWidth, 10);
   fix(after, NSLayoutAttributeHeight, 10);
   Ref<UIImageView> image = placed<UIImageView>(root);
-  pin(image, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing);
-  pin(image, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
+  pinTo(image, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing);
+  pinTo(image, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
 
   root->layoutIfNeeded();
   CGSize text = uikit::measureText("100%"_ns, 10);
@@ -138,12 +138,12 @@ TEST_F(ConstraintLayoutTest, TheLongerOfTwoAlignedLabelsDecidesTheirCommonEdge) 
   Ref<UILabel> shortText = placed<UILabel>(root), longText = placed<UILabel>(root);
   for (UILabel* l : {shortText.get(), longText.get()}) {
     l->setFont(UIFont::systemFontOfSize(10));
-    pin(l, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 40);
-    pin(l, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
+    pinTo(l, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 40);
+    pinTo(l, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
   }
   shortText->setText("5%"_ns);
   longText->setText("100%"_ns);
-  pin(shortText, NSLayoutAttributeTrailing, longText, NSLayoutAttributeTrailing);
+  pinTo(shortText, NSLayoutAttributeTrailing, longText, NSLayoutAttributeTrailing);
   root->layoutIfNeeded();
   CGFloat longer = uikit::measureText("100%"_ns, 10).width;
   EXPECT_EQ(shortText->frame().size.width, longer) << "stretched to the longer text rather than cutting it";
@@ -156,9 +156,9 @@ TEST_F(ConstraintLayoutTest, AWrappingLabelTakesTheLinesItsWidthNeeds) {
   message->setFont(UIFont::systemFontOfSize(10));
   message->setNumberOfLines(4);
   message->setText("aaa bbb ccc ddd eee fff ggg"_ns);
-  pin(message, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 28);
-  pin(message, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing, -28);
-  pin(message, NSLayoutAttributeCenterY, root, NSLayoutAttributeCenterY);
+  pinTo(message, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 28);
+  pinTo(message, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing, -28);
+  pinTo(message, NSLayoutAttributeCenterY, root, NSLayoutAttributeCenterY);
   root->layoutIfNeeded();
   CGFloat line = uikit::measureText("aaa"_ns, 10).height;
   EXPECT_FRAME(message, 28, 50 - 2 * line, 44, 4 * line) << "two words a line: four lines, the last cut";
@@ -168,12 +168,12 @@ TEST_F(ConstraintLayoutTest, WhatNoConstraintDecidesKeepsItsFrame) {
   Ref<UIView> root = rootOfSize(300, 80);
   Ref<UIView> loose = placed(root);
   loose->setFrame(CGRectMake(7, 9, 11, 13));
-  pin(loose, NSLayoutAttributeTop, root, NSLayoutAttributeTop, 2);
+  pinTo(loose, NSLayoutAttributeTop, root, NSLayoutAttributeTop, 2);
   Ref<UIView> framed = make<UIView>(CGRectMake(100, 10, 50, 20));  // translates its frame
   root->addSubview(framed);
   Ref<UIView> follower = placed(root);
-  pin(follower, NSLayoutAttributeLeading, framed, NSLayoutAttributeTrailing, 5);
-  pin(follower, NSLayoutAttributeTop, framed, NSLayoutAttributeBottom);
+  pinTo(follower, NSLayoutAttributeLeading, framed, NSLayoutAttributeTrailing, 5);
+  pinTo(follower, NSLayoutAttributeTop, framed, NSLayoutAttributeBottom);
   fix(follower, NSLayoutAttributeWidth, 1);
   fix(follower, NSLayoutAttributeHeight, 1);
   // Neither solved nor a source of trouble: an inequality and an optional equality.
@@ -197,8 +197,8 @@ TEST_F(ConstraintLayoutTest, ConstraintsToViewsElsewhereReadThemWhereTheyAre) {
   Ref<UIView> anchor = make<UIView>(CGRectMake(20, 0, 10, 30));
   root->addSubview(anchor);
   Ref<UIView> inner = placed(box);
-  pin(inner, NSLayoutAttributeLeading, anchor, NSLayoutAttributeTrailing, 0);  // held by root
-  pin(inner, NSLayoutAttributeTop, box, NSLayoutAttributeTop, 8);
+  pinTo(inner, NSLayoutAttributeLeading, anchor, NSLayoutAttributeTrailing, 0);  // held by root
+  pinTo(inner, NSLayoutAttributeTop, box, NSLayoutAttributeTop, 8);
   fix(inner, NSLayoutAttributeWidth, 5);
   fix(inner, NSLayoutAttributeHeight, 5);
   root->layoutIfNeeded();
@@ -208,10 +208,10 @@ TEST_F(ConstraintLayoutTest, ConstraintsToViewsElsewhereReadThemWhereTheyAre) {
 TEST_F(ConstraintLayoutTest, ALayoutReportsTheFramesItChose) {
   Ref<UIView> root = rootOfSize(100, 50);
   Ref<UIView> child = placed(root);
-  pin(child, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 10);
-  pin(child, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing, -10);
-  pin(child, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
-  pin(child, NSLayoutAttributeBottom, root, NSLayoutAttributeBottom);
+  pinTo(child, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading, 10);
+  pinTo(child, NSLayoutAttributeTrailing, root, NSLayoutAttributeTrailing, -10);
+  pinTo(child, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
+  pinTo(child, NSLayoutAttributeBottom, root, NSLayoutAttributeBottom);
   uikit::ConstraintLayout layout(root);
   EXPECT_FALSE(layout.frameFor(child).has_value()) << "nothing is arranged yet";
   layout.measure();

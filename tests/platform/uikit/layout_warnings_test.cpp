@@ -9,13 +9,13 @@
 
 namespace {
 
-void pin(UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, CGFloat constant = 0) {
+void pinEdge(UIView* a, NSLayoutAttribute aa, UIView* b, NSLayoutAttribute ba, CGFloat constant = 0) {
   NSLayoutConstraint::constraintWithItem_attribute_relatedBy_toItem_attribute_multiplier_constant(
       a, aa, NSLayoutRelationEqual, b, ba, 1.0, constant)
       ->setActive(true);
 }
-void fix(UIView* v, NSLayoutAttribute attribute, CGFloat constant) {
-  pin(v, attribute, nullptr, NSLayoutAttributeNotAnAttribute, constant);
+void fixEdge(UIView* v, NSLayoutAttribute attribute, CGFloat constant) {
+  pinEdge(v, attribute, nullptr, NSLayoutAttributeNotAnAttribute, constant);
 }
 
 // A view with a natural height, as a button row is.
@@ -65,14 +65,14 @@ class LayoutWarningsTest : public UIKitTest {
     UIView* content = s.cell->contentView();
     s.button = placed<Tall>(content, "button");
     s.strip = placed(content, "strip");
-    pin(s.button, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading);
-    pin(s.button, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing);
-    pin(s.button, NSLayoutAttributeBottom, content, NSLayoutAttributeBottom);
-    pin(s.strip, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading);
-    pin(s.strip, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing);
-    pin(s.strip, NSLayoutAttributeTop, content, NSLayoutAttributeTop, -8);
-    fix(s.strip, NSLayoutAttributeHeight, 80);
-    pin(s.strip, NSLayoutAttributeBottom, s.button, NSLayoutAttributeTop, -8);
+    pinEdge(s.button, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading);
+    pinEdge(s.button, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing);
+    pinEdge(s.button, NSLayoutAttributeBottom, content, NSLayoutAttributeBottom);
+    pinEdge(s.strip, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading);
+    pinEdge(s.strip, NSLayoutAttributeTrailing, content, NSLayoutAttributeTrailing);
+    pinEdge(s.strip, NSLayoutAttributeTop, content, NSLayoutAttributeTop, -8);
+    fixEdge(s.strip, NSLayoutAttributeHeight, 80);
+    pinEdge(s.strip, NSLayoutAttributeBottom, s.button, NSLayoutAttributeTop, -8);
     return s;
   }
 };
@@ -103,10 +103,10 @@ TEST_F(LayoutWarningsTest, AFixedHeightCellSquashesTheButtonBelowItsNaturalHeigh
 TEST_F(LayoutWarningsTest, AConflictIntroducedOnPurposeIsReportedOnlyWhileItStands) {
   Ref<UIView> root = make<UIView>(CGRectMake(0, 0, 200, 100));
   Ref<UIView> a = placed(root, "a");
-  pin(a, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading);
-  pin(a, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
-  fix(a, NSLayoutAttributeWidth, 50);
-  fix(a, NSLayoutAttributeHeight, 40);
+  pinEdge(a, NSLayoutAttributeLeading, root, NSLayoutAttributeLeading);
+  pinEdge(a, NSLayoutAttributeTop, root, NSLayoutAttributeTop);
+  fixEdge(a, NSLayoutAttributeWidth, 50);
+  fixEdge(a, NSLayoutAttributeHeight, 40);
   root->layoutIfNeeded();
   EXPECT_TRUE(uikit::auditLayout(root).empty()) << joined(uikit::layoutWarnings());
 
@@ -128,18 +128,18 @@ TEST_F(LayoutWarningsTest, AnAuditFindsAmbiguityOverlapAndViewsOutsideTheirCell)
   Ref<UICollectionViewCell> cell = make<UICollectionViewCell>(CGRectMake(0, 0, 300, 44));
   UIView* content = cell->contentView();
   Ref<UIView> loose = placed(content, "loose");
-  pin(loose, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading);
-  fix(loose, NSLayoutAttributeWidth, 10);
-  fix(loose, NSLayoutAttributeHeight, 10);  // no vertical place
+  pinEdge(loose, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading);
+  fixEdge(loose, NSLayoutAttributeWidth, 10);
+  fixEdge(loose, NSLayoutAttributeHeight, 10);  // no vertical place
   Ref<UIView> first = placed(content, "first"), second = placed(content, "second"), below = placed(content, "below");
   for (UIView* v : {first.get(), second.get(), below.get()}) {
-    fix(v, NSLayoutAttributeWidth, 40);
-    fix(v, NSLayoutAttributeHeight, 20);
-    pin(v, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 100);
+    fixEdge(v, NSLayoutAttributeWidth, 40);
+    fixEdge(v, NSLayoutAttributeHeight, 20);
+    pinEdge(v, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 100);
   }
-  pin(first, NSLayoutAttributeTop, content, NSLayoutAttributeTop, 0);
-  pin(second, NSLayoutAttributeTop, content, NSLayoutAttributeTop, 10);
-  pin(below, NSLayoutAttributeTop, content, NSLayoutAttributeTop, 60);
+  pinEdge(first, NSLayoutAttributeTop, content, NSLayoutAttributeTop, 0);
+  pinEdge(second, NSLayoutAttributeTop, content, NSLayoutAttributeTop, 10);
+  pinEdge(below, NSLayoutAttributeTop, content, NSLayoutAttributeTop, 60);
   cell->layoutIfNeeded();
 
   std::vector<std::string> audit = uikit::auditLayout(cell);
@@ -166,12 +166,12 @@ TEST_F(LayoutWarningsTest, AHiddenViewStillTakesPartSoItsAmbiguityAndWhatHangsOn
   Ref<UIView> label = placed(content, "label"), bar = placed(content, "bar"), solid = placed(content, "solid");
   label->setHidden(true);
   for (UIView* v : {label.get(), bar.get(), solid.get()}) {
-    fix(v, NSLayoutAttributeWidth, 20);
-    fix(v, NSLayoutAttributeHeight, 4);
-    pin(v, NSLayoutAttributeCenterY, content, NSLayoutAttributeCenterY);
+    fixEdge(v, NSLayoutAttributeWidth, 20);
+    fixEdge(v, NSLayoutAttributeHeight, 4);
+    pinEdge(v, NSLayoutAttributeCenterY, content, NSLayoutAttributeCenterY);
   }
-  pin(bar, NSLayoutAttributeLeading, label, NSLayoutAttributeTrailing, 4);
-  pin(solid, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 200);
+  pinEdge(bar, NSLayoutAttributeLeading, label, NSLayoutAttributeTrailing, 4);
+  pinEdge(solid, NSLayoutAttributeLeading, content, NSLayoutAttributeLeading, 200);
   cell->layoutIfNeeded();
 
   std::vector<std::string> audit = uikit::auditLayout(cell);

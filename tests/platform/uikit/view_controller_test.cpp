@@ -6,7 +6,7 @@
 
 namespace {
 
-std::vector<std::string>& journal() {
+std::vector<std::string>& lifecycleJournal() {
   static std::vector<std::string> entries;
   return entries;
 }
@@ -15,11 +15,11 @@ std::vector<std::string>& journal() {
 class JournalController : public UIViewController {
  public:
   explicit JournalController(std::string name = "") : name_(std::move(name)) {}
-  void viewDidLoad() override { journal().push_back(name_ + ".didLoad"); }
-  void viewWillAppear(bool) override { journal().push_back(name_ + ".willAppear"); }
-  void viewDidAppear(bool) override { journal().push_back(name_ + ".didAppear"); }
-  void viewWillDisappear(bool) override { journal().push_back(name_ + ".willDisappear"); }
-  void viewDidDisappear(bool) override { journal().push_back(name_ + ".didDisappear"); }
+  void viewDidLoad() override { lifecycleJournal().push_back(name_ + ".didLoad"); }
+  void viewWillAppear(bool) override { lifecycleJournal().push_back(name_ + ".willAppear"); }
+  void viewDidAppear(bool) override { lifecycleJournal().push_back(name_ + ".didAppear"); }
+  void viewWillDisappear(bool) override { lifecycleJournal().push_back(name_ + ".willDisappear"); }
+  void viewDidDisappear(bool) override { lifecycleJournal().push_back(name_ + ".didDisappear"); }
 
  private:
   std::string name_;
@@ -38,7 +38,7 @@ class UIViewControllerTest : public UIKitTest {
  protected:
   void SetUp() override {
     UIKitTest::SetUp();
-    journal().clear();
+    lifecycleJournal().clear();
   }
 };
 
@@ -48,12 +48,12 @@ TEST_F(UIViewControllerTest, LoadsItsViewOnFirstAccessThroughTheRunTime) {
   Class host = runtimeSubclass(objc::classOf<UIViewController>(), "UIKitTestHostPageController");
   static bool hooked = [&] {
     MSHookMessageEx(host, sel("loadView"), IMP(+[](id self, SEL op) {
-                      journal().push_back("loadView");
+                      lifecycleJournal().push_back("loadView");
                       imp_call<void>(savedLoadView, self, op);
                     }),
                     &savedLoadView);
     MSHookMessageEx(host, sel("viewDidLoad"), IMP(+[](id self, SEL op) {
-                      journal().push_back("viewDidLoad");
+                      lifecycleJournal().push_back("viewDidLoad");
                       imp_call<void>(savedViewDidLoad, self, op);
                     }),
                     &savedViewDidLoad);
@@ -63,12 +63,12 @@ TEST_F(UIViewControllerTest, LoadsItsViewOnFirstAccessThroughTheRunTime) {
 
   Ref<UIViewController> page = instanceOf<UIViewController>(host);
   EXPECT_FALSE(page->isViewLoaded());
-  EXPECT_TRUE(journal().empty()) << "nothing loads before the view is asked for";
+  EXPECT_TRUE(lifecycleJournal().empty()) << "nothing loads before the view is asked for";
   UIView* view = objc_msgSend<Ref<UIView>>(page, "view").get();
   ASSERT_NE(view, nullptr);
   EXPECT_EQ(view->frame(), UIScreen::mainScreen()->bounds()) << "the default view fills the screen";
   EXPECT_EQ(page->view(), view);
-  EXPECT_EQ(journal(), (Journal{"loadView", "viewDidLoad"})) << "hooks ran, once, in the device's order";
+  EXPECT_EQ(lifecycleJournal(), (Journal{"loadView", "viewDidLoad"})) << "hooks ran, once, in the device's order";
 }
 
 TEST_F(UIViewControllerTest, ALoadViewThatSetsNoViewIsALoudError) {
@@ -101,25 +101,25 @@ TEST_F(UIViewControllerTest, PresentationAppearsNowAndCompletesAfterTheTransitio
   base->presentViewController_animated_completion(sheet, true, [&] { completed = true; });
   EXPECT_EQ(base->presentedViewController().get(), sheet.get());
   EXPECT_EQ(sheet->presentingViewController().get(), base.get());
-  EXPECT_EQ(journal(), (Journal{"sheet.didLoad", "sheet.willAppear"}));
+  EXPECT_EQ(lifecycleJournal(), (Journal{"sheet.didLoad", "sheet.willAppear"}));
 
   dispatch::MainRunLoop::runOnce();
   EXPECT_FALSE(completed) << "the animated transition has not ended";
   advance(UIViewController::kTransitionDuration);
   ASSERT_TRUE(runUntil([&] { return completed; }));
-  EXPECT_EQ(journal().back(), "sheet.didAppear") << "did-appear comes before the completion";
+  EXPECT_EQ(lifecycleJournal().back(), "sheet.didAppear") << "did-appear comes before the completion";
 
   bool second = false;
   base->presentViewController_animated_completion(journaled("again"), false, [&] { second = true; });
   dispatch::MainRunLoop::runOnce();
   EXPECT_FALSE(second) << "a controller that presents already presents nothing more";
 
-  journal().clear();
+  lifecycleJournal().clear();
   bool dismissed = false;
   sheet->dismissViewControllerAnimated_completion(false, [&] { dismissed = true; });
   EXPECT_EQ(base->presentedViewController(), nullptr) << "the presented one asks its presenter";
   ASSERT_TRUE(runUntil([&] { return dismissed; }));
-  EXPECT_EQ(journal(), (Journal{"sheet.willDisappear", "sheet.didDisappear"}));
+  EXPECT_EQ(lifecycleJournal(), (Journal{"sheet.willDisappear", "sheet.didDisappear"}));
 }
 
 TEST_F(UIViewControllerTest, PresentationByMessageCarriesItsCompletionAsABlock) {
@@ -139,20 +139,20 @@ TEST_F(UINavigationControllerTest, PushAndPopSendAppearanceOnceTheStackIsShown) 
   Ref<UIViewController> settings = journaled("settings");
   nav->pushViewController_animated(settings, false);
   EXPECT_EQ(nav->topViewController(), settings.get());
-  EXPECT_TRUE(journal().empty()) << "a stack that is not shown sends no appearance";
+  EXPECT_TRUE(lifecycleJournal().empty()) << "a stack that is not shown sends no appearance";
   nav->popViewControllerAnimated(false);
 
   nav->beginAppearanceTransition(true, false);
   nav->endAppearanceTransition();
-  EXPECT_EQ(journal(), (Journal{"root.didLoad", "root.willAppear", "root.didAppear"})) << "forwarded to the top";
+  EXPECT_EQ(lifecycleJournal(), (Journal{"root.didLoad", "root.willAppear", "root.didAppear"})) << "forwarded to the top";
 
-  journal().clear();
+  lifecycleJournal().clear();
   nav->pushViewController_animated(settings, true);
-  EXPECT_EQ(journal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear"}));
+  EXPECT_EQ(lifecycleJournal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear"}));
   EXPECT_EQ(nav->view()->subviewList().back().get(), settings->view()) << "the top's view is shown";
   advance(UIViewController::kTransitionDuration);
   ASSERT_TRUE(runUntil([] { return !UIView::hasRunningAnimations(); }));
-  EXPECT_EQ(journal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear", "settings.didAppear",
+  EXPECT_EQ(lifecycleJournal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear", "settings.didAppear",
                                 "root.didDisappear"}));
 
   Ref<UIViewController> popped = nav->popViewControllerAnimated(false);

@@ -10,15 +10,15 @@
 
 namespace {
 
-std::optional<lookup::SessionTokens> tokensFrom(const std::string& page) {
+std::optional<lookup::SessionTokens> tokensInPage(const std::string& page) {
   return lookup::sessionTokensFromHomePage(NSData::dataWithBytes(page), nullptr);
 }
 
-const std::string kSettings =
+const std::string kAccentedSettings =
     R"(root.RottenTomatoes.thirdParty = {"algoliaSearch":{"aId":"ÄPP","sId":"kéy"},"x":{}};)";
 
 TEST(TokenSearch, FindsTheSettingsAmongOtherCharacters) {
-  auto tokens = tokensFrom("\xEF\xBB\xBF<p>Amélie, 東京物語, 🍅</p>" + kSettings);
+  auto tokens = tokensInPage("\xEF\xBB\xBF<p>Amélie, 東京物語, 🍅</p>" + kAccentedSettings);
   ASSERT_TRUE(tokens) << "a byte order mark and characters of every length before the marker";
   EXPECT_EQ(utf8(tokens->applicationId), "ÄPP");
   EXPECT_EQ(utf8(tokens->apiKey), "kéy");
@@ -27,10 +27,10 @@ TEST(TokenSearch, FindsTheSettingsAmongOtherCharacters) {
 TEST(TokenSearch, TheWholePageMustBeUtf8) {
   const std::string tail = std::string(4096, 'x');
   for (std::string bad : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x82", "\xFF"}) {
-    EXPECT_FALSE(tokensFrom(kSettings + tail + bad)) << "an ill-formed sequence after the settings";
-    EXPECT_FALSE(tokensFrom(bad + tail + kSettings)) << "an ill-formed sequence before the settings";
+    EXPECT_FALSE(tokensInPage(kAccentedSettings + tail + bad)) << "an ill-formed sequence after the settings";
+    EXPECT_FALSE(tokensInPage(bad + tail + kAccentedSettings)) << "an ill-formed sequence before the settings";
   }
-  EXPECT_TRUE(tokensFrom(kSettings + tail + std::string("\0", 1))) << "a NUL is a character like any other";
+  EXPECT_TRUE(tokensInPage(kAccentedSettings + tail + std::string("\0", 1))) << "a NUL is a character like any other";
 }
 
 }  // namespace
