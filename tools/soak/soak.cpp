@@ -158,7 +158,20 @@ int runVersion(const Options& o) {
     std::cerr << "soak: " << catalog.error().message << "\n";
     return 1;
   }
-  services::ServicesServer server(std::move(catalog).value());
+  const auto scratch = std::filesystem::temp_directory_path() / fmt::format("scorelens-soak-{}", ::getpid());
+  std::filesystem::create_directories(scratch);
+  struct RemovedOnReturn {
+    std::filesystem::path folder;
+    ~RemovedOnReturn() {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    }
+  } scratchGuard{scratch};
+  // The certificates go in the scratch folder, which goes at the end: the
+  // process leaves without destroying the server.
+  services::ServerOptions serverOptions;
+  serverOptions.certificateDirectory = scratch;
+  services::ServicesServer server(std::move(catalog).value(), serverOptions);
   if (auto started = server.start(); !started) {
     std::cerr << "soak: " << started.error().message << "\n";
     return 1;
@@ -180,8 +193,6 @@ int runVersion(const Options& o) {
     ++transferErrors[std::to_string(record.errorCode)];
   });
 
-  const auto scratch = std::filesystem::temp_directory_path() / fmt::format("scorelens-soak-{}", ::getpid());
-  std::filesystem::create_directories(scratch);
   const std::string defaults = (scratch / "defaults.json").string();
   NSUserDefaults::setStandardUserDefaultsPath(defaults);
   host::HostConfig config;
