@@ -21,11 +21,13 @@ std::vector<nlohmann::json> resultLines(const std::string& out) {
   return lines;
 }
 
-std::string writeFile(const std::string& text) {
+// A facts file for the length of the statement that names it.
+struct FactsFile {
+  explicit FactsFile(const std::string& text) { std::ofstream(path) << text; }
+  ~FactsFile() { std::remove(path.c_str()); }
   const std::string path = ::testing::TempDir() + "scorelens-batch-" + std::to_string(::getpid()) + ".jsonl";
-  std::ofstream(path) << text;
-  return path;
-}
+};
+
 
 const std::string kFacts =
     R"({"title": "Heat", "movie": true, "year": 1995, "runtime": 10200, "actors": ["Al Pacino"]})" "\n"
@@ -38,7 +40,7 @@ const std::string kFacts =
 
 TEST(CliBatch, AnswersEveryLineInOrderAndBadLinesOnTheirOwn) {
   for (const char* concurrency : {"1", "16"}) {
-    CommandRun run = runScorelens("lookup --batch " + writeFile(kFacts) + " --concurrency " + std::string(concurrency));
+    CommandRun run = runScorelens("lookup --batch " + FactsFile(kFacts).path + " --concurrency " + std::string(concurrency));
     EXPECT_EQ(run.status, 4) << "some lines were not facts";
     auto lines = resultLines(run.out);
     ASSERT_EQ(lines.size(), 7u) << run.out;
@@ -86,7 +88,7 @@ TEST(CliBatch, SaysWhatIsWrongWithEachLine) {
   };
   std::string text;
   for (const auto& [line, _] : cases) text += line + "\n";
-  CommandRun run = runScorelens("lookup --batch " + writeFile(text));
+  CommandRun run = runScorelens("lookup --batch " + FactsFile(text).path);
   EXPECT_EQ(run.status, 4);
   auto lines = resultLines(run.out);
   ASSERT_EQ(lines.size(), cases.size()) << run.out;
@@ -102,7 +104,7 @@ TEST(CliBatch, TokensThatCannotBeFetchedFailEveryLookupOnce) {
   // line is answered as failed, in order, without a fetch per line.
   std::string text;
   for (int i = 0; i < 40; ++i) text += R"({"title": "Heat", "movie": true})" "\n";
-  CommandRun run = runScorelens("lookup --batch " + writeFile(text) + " --cacert " + SCORELENS_ANY_PEM +
+  CommandRun run = runScorelens("lookup --batch " + FactsFile(text).path + " --cacert " + SCORELENS_ANY_PEM +
                                 " --connect-to www.rottentomatoes.com:443:127.0.0.1:9");
   EXPECT_EQ(run.status, 3);
   auto lines = resultLines(run.out);

@@ -106,24 +106,36 @@ struct Options {
 
 enum class Shown { Scores, Message, Blank, Off, Nothing };
 
-Shown shownBy(CXEnhancedRatingViewContainer* strip) {
-  if (!strip || strip->loadingIndicatorView()->isAnimating() || UIView::hasRunningAnimations()) return Shown::Nothing;
+// What a strip still waits for before it can show anything.
+enum class Waiting { NoStrip, Spinner, Animation, CertifiedRequest, Nothing };
+
+Waiting waitingOf(CXEnhancedRatingViewContainer* strip) {
+  if (!strip) return Waiting::NoStrip;
+  if (strip->loadingIndicatorView()->isAnimating()) return Waiting::Spinner;
+  if (UIView::hasRunningAnimations()) return Waiting::Animation;
   if (auto task = strip->certifiedDataTask(); task && task->state() != NSURLSessionTaskStateCompleted)
-    return Shown::Nothing;
+    return Waiting::CertifiedRequest;
+  return Waiting::Nothing;
+}
+
+// Why a strip has not settled, for the figures.
+std::string nameOf(Waiting waiting) {
+  switch (waiting) {
+    case Waiting::NoStrip: return "no strip";
+    case Waiting::Spinner: return "spinner";
+    case Waiting::Animation: return "animating";
+    case Waiting::CertifiedRequest: return "certified pending";
+    case Waiting::Nothing: break;
+  }
+  return "nothing shown";
+}
+
+Shown shownBy(CXEnhancedRatingViewContainer* strip) {
+  if (waitingOf(strip) != Waiting::Nothing) return Shown::Nothing;
   if (strip->firstRatingImageView()->alpha() > 0.99 && strip->firstRatingImageView()->image()) return Shown::Scores;
   const NSString* text = strip->messageLabel()->text();
   if (text && text->length() > 0 && strip->messageLabel()->alpha() > 0.99) return Shown::Message;
   return Shown::Nothing;
-}
-
-// Why a strip has not settled, for the figures.
-std::string unsettledReason(CXEnhancedRatingViewContainer* strip) {
-  if (!strip) return "no strip";
-  if (strip->loadingIndicatorView()->isAnimating()) return "spinner";
-  if (UIView::hasRunningAnimations()) return "animating";
-  if (auto task = strip->certifiedDataTask(); task && task->state() != NSURLSessionTaskStateCompleted)
-    return "certified pending";
-  return "nothing shown";
 }
 
 // The current page keeps its strip on the data source; the older one in the
@@ -146,7 +158,20 @@ int runVersion(const Options& o) {
     std::cerr << "soak: " << catalog.error().message << "\n";
     return 1;
   }
-  services::ServicesServer server(std::move(catalog).value());
+  const auto scratch = std::filesystem::temp_directory_path() / fmt::format("scorelens-soak-{}", ::getpid());
+  std::filesystem::create_directories(scratch);
+  struct RemovedOnReturn {
+    std::filesystem::path folder;
+    ~RemovedOnReturn() {
+      std::error_code ignored;
+      std::filesystem::remove_all(folder, ignored);
+    }
+  } scratchGuard{scratch};
+  // The certificates go in the scratch folder, which goes at the end: the
+  // process leaves without destroying the server.
+  services::ServerOptions serverOptions;
+  serverOptions.certificateDirectory = scratch;
+  services::ServicesServer server(std::move(catalog).value(), serverOptions);
   if (auto started = server.start(); !started) {
     std::cerr << "soak: " << started.error().message << "\n";
     return 1;
@@ -168,8 +193,6 @@ int runVersion(const Options& o) {
     ++transferErrors[std::to_string(record.errorCode)];
   });
 
-  const auto scratch = std::filesystem::temp_directory_path() / fmt::format("scorelens-soak-{}", ::getpid());
-  std::filesystem::create_directories(scratch);
   const std::string defaults = (scratch / "defaults.json").string();
   NSUserDefaults::setStandardUserDefaultsPath(defaults);
   host::HostConfig config;
@@ -255,7 +278,7 @@ int runVersion(const Options& o) {
       // few turns to show its data, a strip with no lookup of its own, no
       // spinner and no certified request in flight stays blank for good.
       auto strip = stripOf(page.value());
-      if (turn >= 8 && lookupsAsked() == lookupsBefore && unsettledReason(strip.get()) == "nothing shown") {
+      if (turn >= 8 && lookupsAsked() == lookupsBefore && waitingOf(strip.get()) == Waiting::Nothing) {
         shown = Shown::Blank;
         break;
       }
@@ -273,7 +296,7 @@ int runVersion(const Options& o) {
     }
     switchedOff += shown == Shown::Off;
     if (shown == Shown::Nothing) {
-      ++unsettledBy[unsettledReason(stripOf(page.value()).get()) + pageHostile];
+      ++unsettledBy[nameOf(waitingOf(stripOf(page.value()).get())) + pageHostile];
       if (++unsettled <= 10) unsettledIds.push_back(videoId);
     }
     Weak<NSObject> strip(stripOf(page.value()).get());

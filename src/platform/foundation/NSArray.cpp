@@ -104,13 +104,49 @@ Ref<NSDictionary> NSDictionary::dictionaryWithObjectsAndKeys(std::initializer_li
   return d;
 }
 
+NSDictionary::NSDictionary(std::unique_ptr<const NSDictionaryMembers> members)
+    : members_(std::move(members)), made_(std::make_unique<std::atomic<objc_object*>[]>(members_->count())) {}
+
+NSDictionary::~NSDictionary() {
+  if (!members_) return;
+  for (NSUInteger i = 0; i < members_->count(); ++i)
+    if (objc_object* value = made_[i].load(std::memory_order_relaxed)) value->release();
+}
+
+id NSDictionary::memberValue(NSUInteger index) const {
+  std::atomic<objc_object*>& slot = made_[index];
+  if (objc_object* value = slot.load(std::memory_order_acquire)) return value;
+  StrongId made = members_->valueAt(index);
+  objc_object* expected = nullptr;
+  if (slot.compare_exchange_strong(expected, made.get(), std::memory_order_acq_rel)) return made.leak();
+  return expected;  // another thread made it first; ours goes
+}
+
+void NSDictionary::takeAllMembers() {
+  const NSUInteger count = members_->count();
+  keys_.reserve(count);
+  map_.reserve(count);
+  for (NSUInteger i = 0; i < count; ++i) {
+    StrongId key = members_->keyAt(i);
+    id value = memberValue(i);
+    auto [it, added] = map_.try_emplace(key, value);
+    if (added) keys_.push_back(std::move(key));
+    else it->second = StrongId(value);  // a repeated key: first place, last value
+  }
+}
+
 id NSDictionary::objectForKey(id key) const {
   if (!key) return nullptr;
+  if (members_) {
+    const NSUInteger index = members_->indexOfKey(key);
+    return index < members_->count() ? memberValue(index) : nullptr;
+  }
   auto it = map_.find(StrongId(key));
   return it == map_.end() ? nullptr : it->second.get();
 }
 
 std::vector<StrongId> NSDictionary::allValues() const {
+  makeWhole();
   std::vector<StrongId> values;
   for (const auto& k : keys_) values.push_back(map_.at(k));
   return values;
@@ -162,6 +198,7 @@ void NSDictionary::remove(id key) {
 
 Ref<NSDictionary> NSDictionary::copyDictionary() const {
   if (isMemberOfClass(objc::classOf<NSDictionary>())) return Ref<NSDictionary>(const_cast<NSDictionary*>(this));
+  makeWhole();
   auto d = make<NSDictionary>();
   d->keys_ = keys_;
   d->map_ = map_;
@@ -169,6 +206,7 @@ Ref<NSDictionary> NSDictionary::copyDictionary() const {
 }
 
 Ref<NSMutableDictionary> NSDictionary::mutableCopy() const {
+  makeWhole();
   auto d = make<NSMutableDictionary>();
   d->keys_ = keys_;
   d->map_ = map_;
@@ -179,13 +217,14 @@ Ref<NSObject> NSDictionary::copy() const { return copyDictionary(); }
 
 bool NSDictionary::isEqual(id other) const {
   auto* d = dynamic_cast<const NSDictionary*>(other);
-  if (!d || d->count() != count()) return false;
+  if (!d || d->count() != count()) return false;  // count() makes both whole
   for (const auto& [k, v] : map_)
     if (!objc_isEqual(d->objectForKey(k.get()), v.get())) return false;
   return true;
 }
 
 Ref<NSString> NSDictionary::description() const {
+  makeWhole();
   std::string out = "{";
   for (const auto& k : keys_) out += fmt::format("\n    {} = {};", describe(k.get()), describe(map_.at(k).get()));
   return NSString::stringWithUTF8String(out + (keys_.empty() ? "}" : "\n}"));

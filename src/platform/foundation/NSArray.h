@@ -5,8 +5,11 @@
 // keep insertion order for enumeration (the device's order is unspecified).
 // Like the device's, these are not synchronised: one thread at a time.
 
+#include <atomic>
 #include <functional>
 #include <initializer_list>
+#include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
@@ -57,9 +60,29 @@ class NSMutableArray : public NSArray {
   void removeAllObjects() { items_.clear(); }
 };
 
+// The members of an immutable dictionary that are still where they were
+// read from (a parsed JSON document). The dictionary makes a value the first
+// time it is asked for, and all of them only when the whole is needed, so an
+// answer costs only what is read from it.
+class NSDictionaryMembers {
+ public:
+  virtual ~NSDictionaryMembers() = default;
+  // Members as written, repeated keys included.
+  virtual NSUInteger count() const = 0;
+  // The last member whose key isEqual: key (a repeated key keeps its last
+  // value), or count() when there is none.
+  virtual NSUInteger indexOfKey(id key) const = 0;
+  virtual StrongId keyAt(NSUInteger index) const = 0;
+  virtual StrongId valueAt(NSUInteger index) const = 0;
+};
+
 class NSDictionary : public NSObject {
  public:
   NSDictionary() = default;
+  // Immutable, over members made on first use. Reading it from several
+  // threads at once is safe, as for any immutable dictionary.
+  explicit NSDictionary(std::unique_ptr<const NSDictionaryMembers> members);
+  ~NSDictionary() override;
 
   static Ref<NSDictionary> dictionary();
   static Ref<NSDictionary> dictionaryWithObjectsAndKeys(std::initializer_list<std::pair<StrongId, StrongId>> pairs);
@@ -68,17 +91,23 @@ class NSDictionary : public NSObject {
   static Ref<NSDictionary> dictionaryWithObjects_forKeys_count(const StrongId* objects, const StrongId* keys,
                                                                NSUInteger count);
 
-  NSUInteger count() const { return keys_.size(); }
+  NSUInteger count() const {
+    makeWhole();
+    return keys_.size();
+  }
   // nil when absent.
   id objectForKey(id key) const;
-  const std::vector<StrongId>& allKeys() const { return keys_; }
+  const std::vector<StrongId>& allKeys() const {
+    makeWhole();
+    return keys_;
+  }
   std::vector<StrongId> allValues() const;
 
   Ref<NSDictionary> copyDictionary() const;
   Ref<class NSMutableDictionary> mutableCopy() const;
   Ref<NSObject> copy() const override;
   bool isEqual(id other) const override;
-  NSUInteger hash() const override { return keys_.size(); }
+  NSUInteger hash() const override { return count(); }
   Ref<NSString> description() const override;
 
  protected:
@@ -92,8 +121,24 @@ class NSDictionary : public NSObject {
   void remove(id key);
   void setAll(const StrongId* objects, const StrongId* keys, NSUInteger count);
 
+  // Fills keys_ and map_ from members still unread; only a dictionary made
+  // over NSDictionaryMembers has any.
+  void makeWhole() const {
+    if (members_) std::call_once(madeWhole_, [this] { const_cast<NSDictionary*>(this)->takeAllMembers(); });
+  }
+
   std::vector<StrongId> keys_;  // insertion order
   std::unordered_map<StrongId, StrongId, KeyHash, KeyEq> map_;
+
+ private:
+  id memberValue(NSUInteger index) const;
+  void takeAllMembers();
+
+  std::unique_ptr<const NSDictionaryMembers> members_;
+  // The values made so far, one +1 reference each; a value is made once
+  // even when two threads ask for it together.
+  std::unique_ptr<std::atomic<objc_object*>[]> made_;
+  mutable std::once_flag madeWhole_;
 };
 
 class NSMutableDictionary : public NSDictionary {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <simdjson.h>
 #include <string>
 #include <string_view>
@@ -25,10 +26,9 @@ Ref<NSError> jsonError(const std::string& debugDescription) {
                                                 NSJSONSerializationErrorCode, info->copyDictionary());
 }
 
-// simdjson has already checked the input is well-formed UTF-8, but a \u
-// escape can still name a lone surrogate, which ICU then refuses. fromUtf8
-// drops a leading byte order mark as file decoding should, but inside a JSON
-// string U+FEFF is content and must survive.
+// simdjson gives well-formed UTF-8 only: it checks the input and refuses an
+// escaped lone surrogate. fromUtf8 drops a leading byte order mark as file
+// decoding should, but inside a JSON string U+FEFF is content and must survive.
 Ref<NSString> stringFromUtf8(std::string_view bytes) {
   // Most texts in an answer are ASCII: widen them without ICU, in one pass
   // that gives up at the first byte that is not.
@@ -44,8 +44,25 @@ Ref<NSString> stringFromUtf8(std::string_view bytes) {
 
 // --- reading ---------------------------------------------------------------
 
-// Builds Foundation values from simdjson's document. simdjson has bounded the
-// depth before this runs, so the recursion is bounded too.
+// A number, null or string as one Foundation value; nil for a string that
+// is not text.
+StrongId scalarValue(simdjson::dom::element element) {
+  switch (element.type()) {
+    case simdjson::dom::element_type::NULL_VALUE: return StrongId(NSNull::null());
+    case simdjson::dom::element_type::BOOL: return NSNumber::numberWithBool(element.get_bool().value_unsafe());
+    case simdjson::dom::element_type::INT64:
+      return NSNumber::numberWithInteger(static_cast<NSInteger>(element.get_int64().value_unsafe()));
+    case simdjson::dom::element_type::UINT64:  // only values above INT64_MAX come here
+      return NSNumber::numberWithDouble(static_cast<double>(element.get_uint64().value_unsafe()));
+    case simdjson::dom::element_type::DOUBLE: return NSNumber::numberWithDouble(element.get_double().value_unsafe());
+    case simdjson::dom::element_type::STRING: return stringFromUtf8(element.get_string().value_unsafe());
+    default: return nullptr;
+  }
+}
+
+// Builds every Foundation value of a document at once, for mutable
+// containers. simdjson has bounded the depth before this runs, so the
+// recursion is bounded too.
 class Builder {
  public:
   explicit Builder(unsigned long options) : mutableContainers_(options & NSJSONReadingMutableContainers) {}
@@ -54,18 +71,6 @@ class Builder {
 
   StrongId build(simdjson::dom::element element) {
     switch (element.type()) {
-      case simdjson::dom::element_type::NULL_VALUE: return StrongId(NSNull::null());
-      case simdjson::dom::element_type::BOOL: return NSNumber::numberWithBool(element.get_bool().value_unsafe());
-      case simdjson::dom::element_type::INT64:
-        return NSNumber::numberWithInteger(static_cast<NSInteger>(element.get_int64().value_unsafe()));
-      case simdjson::dom::element_type::UINT64:  // only values above INT64_MAX come here
-        return NSNumber::numberWithDouble(static_cast<double>(element.get_uint64().value_unsafe()));
-      case simdjson::dom::element_type::DOUBLE: return NSNumber::numberWithDouble(element.get_double().value_unsafe());
-      case simdjson::dom::element_type::STRING: {
-        Ref<NSString> s = stringFromUtf8(element.get_string().value_unsafe());
-        if (!s) fail("Unable to convert a string to text.");
-        return s;
-      }
       case simdjson::dom::element_type::ARRAY: {
         std::vector<StrongId> items;
         const simdjson::dom::array array = element.get_array().value_unsafe();
@@ -105,8 +110,12 @@ class Builder {
           return NSMutableDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
         return NSDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
       }
+      default: {
+        StrongId value = scalarValue(element);
+        if (!value) return fail("Unable to convert a string to text.");
+        return value;
+      }
     }
-    return fail("Unknown JSON value.");
   }
 
  private:
@@ -131,6 +140,77 @@ class Builder {
   // Views into the parser's document, which outlives the builder.
   std::unordered_map<std::string_view, Ref<NSString>> keyStrings_;
 };
+
+// A parsed answer; the dictionaries read from it lazily keep it alive.
+struct ParsedDocument {
+  simdjson::dom::document doc;
+};
+using DocumentRef = std::shared_ptr<const ParsedDocument>;
+
+// Whether a member's name (UTF-8) is the same text as chars, without making
+// a string of it for the common ASCII name.
+bool sameText(std::string_view utf8, std::u16string_view chars) {
+  if (utf8.size() < chars.size()) return false;  // UTF-8 never takes fewer units
+  std::size_t i = 0;
+  for (; i < utf8.size() && static_cast<unsigned char>(utf8[i]) < 0x80; ++i)
+    if (i == chars.size() || chars[i] != static_cast<char16_t>(utf8[i])) return false;
+  if (i == utf8.size()) return i == chars.size();
+  Ref<NSString> whole = stringFromUtf8(utf8);
+  return whole && whole->characters() == chars;
+}
+
+StrongId lazyValue(const DocumentRef& document, simdjson::dom::element element);
+
+// An object's members, still in the document until they are read.
+class DocumentMembers final : public NSDictionaryMembers {
+ public:
+  DocumentMembers(DocumentRef document, simdjson::dom::object object) : document_(std::move(document)) {
+    members_.reserve(object.size());
+    for (simdjson::dom::key_value_pair member : object) members_.push_back(member);
+  }
+
+  NSUInteger count() const override { return members_.size(); }
+
+  NSUInteger indexOfKey(id key) const override {
+    const auto* text = objc_cast<NSString>(key);
+    if (!text) return members_.size();  // JSON names are texts only
+    NSUInteger found = members_.size();
+    for (NSUInteger i = 0; i < members_.size(); ++i)
+      if (sameText(members_[i].key, text->characters())) found = i;
+    return found;
+  }
+
+  StrongId keyAt(NSUInteger index) const override { return checked(stringFromUtf8(members_[index].key)); }
+  StrongId valueAt(NSUInteger index) const override { return lazyValue(document_, members_[index].value); }
+
+  // simdjson gives only well-formed UTF-8 (it refuses an escaped lone
+  // surrogate), so a text that does not convert is a fault of the reader.
+  static StrongId checked(StrongId value) {
+    if (!value) objc::fatal("JSON reader: a text read lazily is not text");
+    return value;
+  }
+
+ private:
+  DocumentRef document_;
+  std::vector<simdjson::dom::key_value_pair> members_;
+};
+
+// Objects become dictionaries over their members; an array is made with its
+// items when it is reached, as its users walk it whole.
+StrongId lazyValue(const DocumentRef& document, simdjson::dom::element element) {
+  switch (element.type()) {
+    case simdjson::dom::element_type::OBJECT:
+      return make<NSDictionary>(std::make_unique<DocumentMembers>(document, element.get_object().value_unsafe()));
+    case simdjson::dom::element_type::ARRAY: {
+      const simdjson::dom::array array = element.get_array().value_unsafe();
+      std::vector<StrongId> items;
+      items.reserve(array.size());
+      for (simdjson::dom::element item : array) items.push_back(lazyValue(document, item));
+      return make<NSArray>(std::move(items));
+    }
+    default: return DocumentMembers::checked(scalarValue(element));
+  }
+}
 
 // simdjson refuses an integer beyond 64 bits; the device reads it as a
 // double. Such integers get an exponent of zero ("e0"), which makes them
@@ -343,21 +423,29 @@ StrongId NSJSONSerialization::JSONObjectWithData_options_error(const NSData* dat
     return failed(fmt::format("Invalid character (NUL) around byte {}.", nul));
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
 
+  // A document of its own, as lazily read values outlive this call.
+  auto document = std::make_shared<ParsedDocument>();
   simdjson::dom::element root;
-  simdjson::error_code code = threadParser().parse(bytes.data(), bytes.size()).get(root);
+  simdjson::error_code code = threadParser().parse_into_document(document->doc, bytes.data(), bytes.size()).get(root);
   std::string rewritten;
   if (code == simdjson::NUMBER_ERROR) {
     rewritten = withBigIntegersAsDoubles(bytes);
-    if (rewritten != bytes) code = threadParser().parse(rewritten.data(), rewritten.size()).get(root);
+    if (rewritten != bytes)
+      code = threadParser().parse_into_document(document->doc, rewritten.data(), rewritten.size()).get(root);
   }
   if (code) return failed(fmt::format("Invalid JSON: {}", simdjson::error_message(code)));
   const auto type = root.type();
   if (!(options & NSJSONReadingFragmentsAllowed) && type != simdjson::dom::element_type::ARRAY &&
       type != simdjson::dom::element_type::OBJECT)
     return failed("JSON text did not start with array or object and option to allow fragments not set.");
-  Builder builder(options);
-  StrongId result = builder.build(root);
-  if (!result) return failed(builder.error());
+  StrongId result;
+  if (!(options & NSJSONReadingMutableContainers)) {
+    result = lazyValue(document, root);
+  } else {
+    Builder builder(options);
+    result = builder.build(root);
+    if (!result) return failed(builder.error());
+  }
   if (error) *error = nullptr;
   return result;
 }

@@ -25,7 +25,8 @@ inline constexpr int NSJSONSerializationMaxDepth = 512;
 
 class NSJSONSerialization {
  public:
-  // The decoded value (a new object graph owned by the caller), or nil with
+  // The decoded value (a new object graph owned by the caller; immutable
+  // dictionaries make each value when it is first read), or nil with
   // *error set (NSCocoaErrorDomain, 3840; userInfo's NSDebugDescription says
   // what and where). Object members keep their order; a repeated key keeps
   // its last value. Integers that fit 64 bits decode as integer numbers,

@@ -1,7 +1,10 @@
 // The JSON reader's own paths beyond the decoding contract: integers beyond
-// 64 bits, a raw byte order mark inside texts, and one parser per thread.
+// 64 bits, a raw byte order mark inside texts, one parser per thread, and
+// dictionaries that make their values on first use.
 
 #include <gtest/gtest.h>
+
+#include <fmt/format.h>
 
 #include <string>
 #include <thread>
@@ -16,6 +19,8 @@ StrongId decode(std::string_view json, Ref<NSError>* error = nullptr) {
 }
 
 NSArray* list(const StrongId& value) { return objc_cast<NSArray>(value.get()); }
+Ref<NSString> ns(const std::string& text) { return NSString::stringWithUTF8String(text); }
+NSNumber* number(id value) { return objc_cast<NSNumber>(value); }
 NSNumber* numberAt(const StrongId& value, NSUInteger i) { return objc_cast<NSNumber>(list(value)->objectAtIndex(i)); }
 
 TEST(JSONReading, IntegersBeyond64BitsBecomeDoublesWhereverTheyStand) {
@@ -65,6 +70,69 @@ TEST(JSONReading, EachThreadReadsWithItsOwnParser) {
   thread.join();
   EXPECT_EQ(here, 100'000L * 99'999 / 2 + 1);
   EXPECT_EQ(other, 50'000L * 49'999 / 2 + 1);
+}
+
+TEST(JSONReading, ADictionaryMakesEachValueOnceWhicheverWayItIsReached) {
+  StrongId root = decode(R"({"a": {"deep": [1, "x"]}, "caf\u00e9": 2, "a": {"deep": []}, "n": null})");
+  auto* object = objc_cast<NSDictionary>(root.get());
+  ASSERT_TRUE(object);
+  id a = object->objectForKey("a"_ns);
+  ASSERT_TRUE(objc_cast<NSDictionary>(a));
+  EXPECT_EQ(objc_cast<NSArray>(objc_cast<NSDictionary>(a)->objectForKey("deep"_ns))->count(), 0u)
+      << "a repeated key read before the whole keeps its last value";
+  EXPECT_EQ(object->objectForKey("a"_ns), a) << "the same object every time";
+  EXPECT_EQ(number(object->objectForKey(ns("caf\u00e9")))->integerValue(), 2) << "a name beyond ASCII";
+  EXPECT_FALSE(object->objectForKey("cafe"_ns));
+  EXPECT_FALSE(object->objectForKey(NSNumber::numberWithInteger(2))) << "JSON names are texts only";
+
+  ASSERT_EQ(object->count(), 3u);
+  EXPECT_EQ(utf8(objc_cast<NSString>(object->allKeys()[0].get())), "a") << "first place";
+  EXPECT_EQ(object->allValues()[0].get(), a) << "the whole holds the values already made";
+  StrongId mutableRoot = NSJSONSerialization::JSONObjectWithData_options_error(
+      NSData::dataWithBytes(R"({"n": null, "caf\u00e9": 2, "a": {"deep": []}})"), NSJSONReadingMutableContainers,
+      nullptr);
+  EXPECT_TRUE(objc_isEqual(root.get(), mutableRoot.get()));
+  EXPECT_TRUE(objc_isEqual(mutableRoot.get(), root.get()));
+}
+
+TEST(JSONReading, ATextThatIsNeverReadIsStillChecked) {
+  for (std::string_view bad : {R"({"unread": "\ud800\u0041"})", R"({"unread": ["\ud800\ud800"]})",
+                               R"({"\udfff": 1})", "{\"unread\": \"\xED\xA0\x80\"}"})
+    EXPECT_FALSE(decode(bad)) << bad;
+  EXPECT_TRUE(decode(R"({"unread": "\ud83d\ude00"})"));
+}
+
+TEST(JSONReading, ValuesOutliveTheAnswerTheyCameFrom) {
+  Ref<NSDictionary> inner;
+  {
+    StrongId root = decode(R"({"hit": {"title": "Heat", "cast": [{"name": "Al Pacino"}]}})");
+    inner = objc_cast<NSDictionary>(objc_cast<NSDictionary>(root.get())->objectForKey("hit"_ns));
+  }
+  ASSERT_TRUE(inner);
+  EXPECT_EQ(utf8(objc_cast<NSString>(inner->objectForKey("title"_ns))), "Heat");
+  auto* cast = objc_cast<NSArray>(inner->objectForKey("cast"_ns));
+  ASSERT_TRUE(cast);
+  EXPECT_EQ(utf8(objc_cast<NSString>(objc_cast<NSDictionary>(cast->objectAtIndex(0))->objectForKey("name"_ns))),
+            "Al Pacino");
+}
+
+TEST(JSONReading, ThreadsReadingOneDictionaryGetTheSameValues) {
+  std::string json = "{";
+  for (int i = 0; i < 200; ++i) json += fmt::format("{}\"k{}\": {{\"v\": {}}}", i ? "," : "", i, i);
+  StrongId root = decode(json + "}");
+  auto* object = objc_cast<NSDictionary>(root.get());
+  ASSERT_TRUE(object);
+  auto readAll = [&] {
+    std::vector<id> values;
+    for (int i = 0; i < 200; ++i) values.push_back(object->objectForKey(ns(fmt::format("k{}", i))));
+    return values;
+  };
+  std::vector<id> there;
+  std::thread thread([&] { there = readAll(); });
+  const std::vector<id> here = readAll();
+  thread.join();
+  EXPECT_EQ(here, there);
+  EXPECT_EQ(object->count(), 200u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/uikit/render/picture.h"
 #include "platform/uikit/text_metrics.h"
@@ -281,6 +282,7 @@ TEST_F(RenderTest, SwitchesShowOnAndOffAndPicturesWriteAsPNG) {
   std::string error;
   ASSERT_TRUE(on.writePNG(path, &error)) << error;
   Picture back = Picture::readPNG(path, 2);
+  std::remove(path.c_str());
   EXPECT_EQ(back.width(), 120);
   EXPECT_EQ(back.atPoint({40, 19.5}), on.atPoint({40, 19.5}));
   EXPECT_FALSE(on.writePNG("/nonexistent-dir/x.png", &error));

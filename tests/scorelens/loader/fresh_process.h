@@ -13,8 +13,27 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <vector>
 
 namespace fresh_process {
+inline std::vector<std::filesystem::path>& foldersToRemove() {
+  static std::vector<std::filesystem::path> folders;
+  return folders;
+}
+
+// A folder the process made outside itself (a server's certificates) that
+// must go even when a test in a process of its own ends in quick_exit, past
+// every teardown.
+inline void removeAtQuickExit(std::filesystem::path folder) {
+  if (foldersToRemove().empty())
+    std::at_quick_exit([] {
+      std::error_code ignored;
+      for (const std::filesystem::path& f : foldersToRemove()) std::filesystem::remove_all(f, ignored);
+    });
+  foldersToRemove().push_back(std::move(folder));
+}
+
 // The child's side: runs body, reports what failed in it, and exits.
 template <class Body>
 [[noreturn]] void runAndExit(Body& body) {
@@ -33,7 +52,7 @@ template <class Body>
                  result.message());
   }
   std::fflush(nullptr);
-  std::_Exit(failures ? 1 : 0);
+  std::quick_exit(failures ? 1 : 0);  // through removeAtQuickExit's handler
 }
 }  // namespace fresh_process
 

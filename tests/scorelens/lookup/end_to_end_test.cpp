@@ -14,6 +14,7 @@
 
 #include "lookup_fixture.h"
 #include "platform/dispatch/dispatch.h"
+#include "scorelens/loader/fresh_process.h"
 #include "scorelens/lookup/CXEnhancedRatingsManager.h"
 #include "services/hostile.h"
 #include "services/server.h"
@@ -50,6 +51,7 @@ class LoopbackServices : public ::testing::Environment {
     for (const std::string& host : server_->hostNames())
       routes.push_back(host + ":443:127.0.0.1:" + std::to_string(server_->port()));
     NSURLSessionConfiguration::setDefaultTransportSettings({server_->caFile().string(), routes});
+    fresh_process::removeAtQuickExit(server_->caFile().parent_path());
   }
   void TearDown() override { server_->stop(); }
 

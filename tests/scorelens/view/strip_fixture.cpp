@@ -8,6 +8,7 @@
 
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/layout_engine.h"
+#include "scorelens/loader/fresh_process.h"
 
 namespace strip_test {
 namespace {
@@ -51,6 +52,7 @@ class StripServices : public ::testing::Environment {
     configuration->setTransport(transport);
     gSession = NSURLSession::sessionWithConfiguration(configuration).leak();
     gServer = server_.get();
+    fresh_process::removeAtQuickExit(server_->caFile().parent_path());
   }
   void TearDown() override { server_->stop(); }
 

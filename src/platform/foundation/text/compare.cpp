@@ -53,6 +53,14 @@ Ordering compareNumeric(std::u16string_view a, std::u16string_view b) {
 std::u16string foldCase(std::u16string_view s) {
   // ICU rejects a null source even with length 0, which an empty view may carry.
   if (s.empty()) return {};
+  // ASCII folds to its lower case and to nothing else; most texts compared
+  // (titles, names) are ASCII, and ICU's call costs more than the folding.
+  if (std::all_of(s.begin(), s.end(), [](char16_t c) { return c < 0x80; })) {
+    std::u16string out(s);
+    for (char16_t& c : out)
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + (u'a' - u'A'));
+    return out;
+  }
   std::u16string out;
   UErrorCode status = U_ZERO_ERROR;
   const std::int32_t length = detail::icuLength(s.size(), "foldCase");
