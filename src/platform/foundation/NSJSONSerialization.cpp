@@ -8,7 +8,6 @@
 #include <simdjson.h>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/foundation/NSValue.h"
@@ -60,87 +59,6 @@ StrongId scalarValue(simdjson::dom::element element) {
   }
 }
 
-// Builds every Foundation value of a document at once, for mutable
-// containers. simdjson has bounded the depth before this runs, so the
-// recursion is bounded too.
-class Builder {
- public:
-  explicit Builder(unsigned long options) : mutableContainers_(options & NSJSONReadingMutableContainers) {}
-
-  const std::string& error() const { return error_; }
-
-  StrongId build(simdjson::dom::element element) {
-    switch (element.type()) {
-      case simdjson::dom::element_type::ARRAY: {
-        std::vector<StrongId> items;
-        const simdjson::dom::array array = element.get_array().value_unsafe();
-        items.reserve(array.size());
-        for (simdjson::dom::element item : array) {
-          StrongId value = build(item);
-          if (!value) return nullptr;
-          items.push_back(std::move(value));
-        }
-        if (mutableContainers_) return make<NSMutableArray>(std::move(items));
-        return make<NSArray>(std::move(items));
-      }
-      case simdjson::dom::element_type::OBJECT: {
-        // The members of the objects being built share two stacks; this
-        // object's are those above `base` once its members are built.
-        const std::size_t base = keys_.size();
-        struct Unwind {
-          Builder& b;
-          std::size_t base;
-          ~Unwind() {
-            b.keys_.resize(base);
-            b.values_.resize(base);
-          }
-        } unwind{*this, base};
-        const simdjson::dom::object object = element.get_object().value_unsafe();
-        for (simdjson::dom::key_value_pair member : object) {
-          Ref<NSString> key = keyFor(member.key);
-          if (!key) return fail("Unable to convert a key to text.");
-          StrongId value = build(member.value);
-          if (!value) return nullptr;
-          keys_.push_back(std::move(key));
-          values_.push_back(std::move(value));
-        }
-        // Built in place, at its final class: a repeated key keeps its last value.
-        const std::size_t count = keys_.size() - base;
-        if (mutableContainers_)
-          return NSMutableDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
-        return NSDictionary::dictionaryWithObjects_forKeys_count(&values_[base], &keys_[base], count);
-      }
-      default: {
-        StrongId value = scalarValue(element);
-        if (!value) return fail("Unable to convert a string to text.");
-        return value;
-      }
-    }
-  }
-
- private:
-  StrongId fail(std::string message) {
-    if (error_.empty()) error_ = std::move(message);
-    return nullptr;
-  }
-
-  // An answer repeats its member names in every object; each name becomes one
-  // immutable string, shared by every dictionary that has it as a key.
-  Ref<NSString> keyFor(std::string_view bytes) {
-    auto found = keyStrings_.find(bytes);
-    if (found != keyStrings_.end()) return found->second;
-    Ref<NSString> key = stringFromUtf8(bytes);
-    if (key) keyStrings_.emplace(bytes, key);
-    return key;
-  }
-
-  bool mutableContainers_;
-  std::string error_;
-  std::vector<StrongId> keys_, values_;
-  // Views into the parser's document, which outlives the builder.
-  std::unordered_map<std::string_view, Ref<NSString>> keyStrings_;
-};
-
 // A parsed answer; the dictionaries read from it lazily keep it alive.
 struct ParsedDocument {
   simdjson::dom::document doc;
@@ -159,7 +77,7 @@ bool sameText(std::string_view utf8, std::u16string_view chars) {
   return whole && whole->characters() == chars;
 }
 
-StrongId lazyValue(const DocumentRef& document, simdjson::dom::element element);
+StrongId valueOf(const DocumentRef& document, simdjson::dom::element element, bool mutableContainers);
 
 // An object's members, still in the document until they are read.
 class DocumentMembers final : public NSDictionaryMembers {
@@ -181,7 +99,7 @@ class DocumentMembers final : public NSDictionaryMembers {
   }
 
   StrongId keyAt(NSUInteger index) const override { return checked(stringFromUtf8(members_[index].key)); }
-  StrongId valueAt(NSUInteger index) const override { return lazyValue(document_, members_[index].value); }
+  StrongId valueAt(NSUInteger index) const override { return valueOf(document_, members_[index].value, false); }
 
   // simdjson gives only well-formed UTF-8 (it refuses an escaped lone
   // surrogate), so a text that does not convert is a fault of the reader.
@@ -195,17 +113,28 @@ class DocumentMembers final : public NSDictionaryMembers {
   std::vector<simdjson::dom::key_value_pair> members_;
 };
 
-// Objects become dictionaries over their members; an array is made with its
-// items when it is reached, as its users walk it whole.
-StrongId lazyValue(const DocumentRef& document, simdjson::dom::element element) {
+// Objects become dictionaries over their members, made on first read, or
+// for mutable containers mutable dictionaries made at once; an array is made
+// with its items when it is reached, as its users walk it whole. simdjson has
+// bounded the depth, so the recursion is bounded too.
+StrongId valueOf(const DocumentRef& document, simdjson::dom::element element, bool mutableContainers) {
   switch (element.type()) {
-    case simdjson::dom::element_type::OBJECT:
-      return make<NSDictionary>(std::make_unique<DocumentMembers>(document, element.get_object().value_unsafe()));
+    case simdjson::dom::element_type::OBJECT: {
+      const simdjson::dom::object object = element.get_object().value_unsafe();
+      if (!mutableContainers) return make<NSDictionary>(std::make_unique<DocumentMembers>(document, object));
+      std::vector<StrongId> keys, values;
+      for (simdjson::dom::key_value_pair member : object) {
+        keys.push_back(DocumentMembers::checked(stringFromUtf8(member.key)));
+        values.push_back(valueOf(document, member.value, true));
+      }
+      return NSMutableDictionary::dictionaryWithObjects_forKeys_count(values.data(), keys.data(), keys.size());
+    }
     case simdjson::dom::element_type::ARRAY: {
       const simdjson::dom::array array = element.get_array().value_unsafe();
       std::vector<StrongId> items;
       items.reserve(array.size());
-      for (simdjson::dom::element item : array) items.push_back(lazyValue(document, item));
+      for (simdjson::dom::element item : array) items.push_back(valueOf(document, item, mutableContainers));
+      if (mutableContainers) return make<NSMutableArray>(std::move(items));
       return make<NSArray>(std::move(items));
     }
     default: return DocumentMembers::checked(scalarValue(element));
@@ -438,14 +367,7 @@ StrongId NSJSONSerialization::JSONObjectWithData_options_error(const NSData* dat
   if (!(options & NSJSONReadingFragmentsAllowed) && type != simdjson::dom::element_type::ARRAY &&
       type != simdjson::dom::element_type::OBJECT)
     return failed("JSON text did not start with array or object and option to allow fragments not set.");
-  StrongId result;
-  if (!(options & NSJSONReadingMutableContainers)) {
-    result = lazyValue(document, root);
-  } else {
-    Builder builder(options);
-    result = builder.build(root);
-    if (!result) return failed(builder.error());
-  }
+  StrongId result = valueOf(document, root, options & NSJSONReadingMutableContainers);
   if (error) *error = nullptr;
   return result;
 }
