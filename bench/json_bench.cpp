@@ -93,9 +93,6 @@ void SearchAnswer_DecodeMatchExtract(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * searchAnswer().bytes.size()));
   state.counters["answer_KB"] = static_cast<double>(searchAnswer().bytes.size()) / 1024;
   state.counters["values"] = static_cast<double>(answerValues());
-  state.counters["per_value"] = benchmark::Counter(static_cast<double>(answerValues()),
-                                                   benchmark::Counter::kIsIterationInvariantRate |
-                                                       benchmark::Counter::kInvert);
 }
 BENCHMARK(SearchAnswer_DecodeMatchExtract);
 
