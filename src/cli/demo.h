@@ -7,6 +7,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "cli/picture_output.h"
 #include "cli/service_setup.h"
@@ -23,6 +24,7 @@ struct DemoOptions {
   std::optional<long> videoId;
   std::string hostCatalog;
   bool reopen = false;
+  bool list = false;
   std::optional<long> networkStatus;
   // Written to the defaults only when given: otherwise the stored (or default) choice stands.
   std::optional<std::string> criticPercentage, criticMeter, audiencePercentage, audienceMeter;
@@ -35,6 +37,20 @@ struct DemoOptions {
 };
 
 constexpr const char* kDefaultTitle = "Heat";
+
+// --- finding the title (demo_titles.cpp) ---
+
+struct TitleChoice {
+  std::vector<const host::CatalogTitle*> others;  // also matched; the first match opens
+  std::string error;                              // why none matched, with the closest titles
+};
+// The video the options name: --video-id, else the catalog's first title that
+// matches --title as a person types it (any case, surrounding spaces ignored).
+std::optional<long> chooseVideo(const host::Catalog& catalog, const DemoOptions& o, TitleChoice* choice);
+// 80017 "Heat" (film, 1972)
+std::string describeTitle(const host::CatalogTitle& title);
+// The catalog as a table: video id, title, kind, year, seasons or running time.
+void printCatalog(const host::Catalog& catalog, std::ostream& out);
 
 // --- the page as the module left it (demo_page_state.cpp) ---
 

@@ -54,7 +54,7 @@ nlohmann::json modelJson(CXVideoDisplayPageModel* m) {
           {"titleNoParens", text(m->titleNoParens().get())},
           {"releaseYear", number(m->releaseYear().get())},
           {"runtime", number(m->runtime().get())},
-          {"numSeasons", m->numSeasons()},
+          {"numSeasons", m->numSeasons() < 0 ? nlohmann::json(nullptr) : nlohmann::json(m->numSeasons())},  // -1: none gathered
           {"isMovie", m->isMovie()},
           {"actors", names(m->actors().get())},
           {"writers", names(m->writers().get())},

@@ -11,6 +11,7 @@
 #include <future>
 #include <iostream>
 
+#include "cli/commands.h"
 #include "cli/demo.h"
 
 extern char** environ;
@@ -67,23 +68,18 @@ std::string sweepPictureName(const std::string& version, const std::string& devi
 }  // namespace
 
 int runSweep(const DemoOptions& o) {
-  std::string error;
   // With --sweep, --png names a folder: made when missing, one file per page.
   std::filesystem::path pictures = o.picture.png;
   if (o.picture.wanted()) {
     std::error_code made;
     std::filesystem::create_directories(pictures, made);
-    if (!std::filesystem::is_directory(pictures)) {
-      std::cerr << fmt::format("scorelens demo: --png {}: not a folder that can be made{}\n", o.picture.png,
-                               made ? " (" + made.message() + ")" : "");
-      return 3;
-    }
+    if (!std::filesystem::is_directory(pictures))
+      return fail("demo", kFileError, fmt::format("--png {}: not a folder that can be made{}", o.picture.png,
+                                                  made ? " (" + made.message() + ")" : ""));
   }
-  auto env = ServiceEnvironment::start(o.services, &error);
-  if (!env) {
-    std::cerr << "scorelens demo: " << error << "\n";
-    return 3;
-  }
+  StartFailure failure;
+  auto env = ServiceEnvironment::start(o.services, &failure);
+  if (!env) return fail("demo", failure.status, failure.reason);
   std::vector<std::vector<std::string>> runs;
   for (const char* version : kSweepVersions)
     for (const char* device : {"iphone", "ipad"})
@@ -115,13 +111,12 @@ int runSweep(const DemoOptions& o) {
   }
 
   nlohmann::json all = nlohmann::json::array();
-  int failures = 0;
+  std::vector<std::string> failed;
   for (size_t i = 0; i < runs.size(); ++i) {
     const std::vector<std::string>& args = runs[i];
     nlohmann::json page = outputs[i] ? nlohmann::json::parse(*outputs[i], nullptr, false) : nlohmann::json();
     if (page.is_discarded() || !page.is_object()) {
-      ++failures;
-      std::cerr << fmt::format("scorelens demo: the page at host {} on {} ({}) failed\n", args[4], args[6], args[8]);
+      failed.push_back(fmt::format("{} {} {}", args[4], args[6], args[8]));
       continue;
     }
     if (o.json) {
@@ -143,8 +138,11 @@ int runSweep(const DemoOptions& o) {
   }
   if (o.json) std::cout << all.dump(2) << "\n";
   if (!o.json && o.picture.wanted())
-    std::cout << fmt::format("\nPictures: {} in {} (scale {})\n", runs.size() - static_cast<size_t>(failures), o.picture.png, o.picture.scale);
-  return failures ? 3 : 0;
+    std::cout << fmt::format("\nPictures: {} in {} (scale {})\n", runs.size() - failed.size(), o.picture.png, o.picture.scale);
+  std::cout.flush();
+  if (failed.empty()) return kDone;
+  // A page's own run says why on its standard error, above this line.
+  return fail("demo", kLookupFailed, fmt::format("{} of {} pages failed: {}", failed.size(), runs.size(), fmt::join(failed, ", ")));
 }
 
 }  // namespace cli::demo

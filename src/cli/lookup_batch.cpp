@@ -4,10 +4,13 @@
 #include "cli/lookup_batch.h"
 
 #include <fmt/format.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +20,7 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 
+#include "cli/commands.h"
 #include "cli/lookup_facts.h"
 #include "cli/report.h"
 #include "platform/dispatch/dispatch.h"
@@ -31,6 +35,7 @@ constexpr auto kQuietLimit = std::chrono::seconds(90);  // no lookup finished fo
 struct Line {
   std::optional<LookupFacts> facts;
   std::string error;  // why the line is not facts
+  bool blank = false;  // skipped, but counted in the line numbers
 };
 
 std::vector<Line> readLines(std::istream& in) {
@@ -39,7 +44,8 @@ std::vector<Line> readLines(std::istream& in) {
   while (std::getline(in, text)) {
     if (!text.empty() && text.back() == '\r') text.pop_back();
     Line line;
-    line.facts = factsFromJson(text, &line.error);
+    line.blank = text.find_first_not_of(" \t") == std::string::npos;
+    if (!line.blank) line.facts = factsFromJson(text, &line.error);
     lines.push_back(std::move(line));
   }
   return lines;
@@ -69,6 +75,12 @@ int threadsNamed(const std::string& name) {
   return count;
 }
 
+bool sameFile(int a, int b) {
+  struct stat x {}, y {};
+  return ::fstat(a, &x) == 0 && ::fstat(b, &y) == 0 && x.st_dev == y.st_dev && x.st_ino == y.st_ino &&
+         x.st_rdev == y.st_rdev;
+}
+
 // Shared with its handlers, so that a handler that comes after the run gave
 // up on its lookup still finds the batch.
 class Batch : public std::enable_shared_from_this<Batch> {
@@ -77,10 +89,12 @@ class Batch : public std::enable_shared_from_this<Batch> {
       : lines_(std::move(lines)),
         options_(options),
         noCertify_(noCertify),
+        transfers_(/*keepAll=*/false),
         results_(lines_.size()),
         handlerCalls_(lines_.size(), 0),
         done_(lines_.size(), false),
-        progress_(isatty(STDERR_FILENO)) {}
+        progress_(isatty(STDERR_FILENO)),
+        sharedTerminal_(progress_ && sameFile(STDOUT_FILENO, STDERR_FILENO)) {}
 
   int run() {
     start_ = Clock::now();
@@ -91,13 +105,17 @@ class Batch : public std::enable_shared_from_this<Batch> {
     while (printed_ < lines_.size()) {
       while (next < lines_.size() && inFlight < static_cast<std::size_t>(options_.concurrency)) {
         const std::size_t i = next++;
-        if (!lines_[i].facts) {
+        if (lines_[i].blank) {
+          std::lock_guard g(lock_);
+          results_[i] = nlohmann::json();  // nothing to print
+          done_[i] = true;
+        } else if (!lines_[i].facts) {
           std::lock_guard g(lock_);
           results_[i] = nlohmann::json{{"line", i + 1}, {"error", lines_[i].error}};
           done_[i] = true;
           ++badLines_;
         } else if (!tokens) {
-          finish(i, failedReport("the ratings site's home page carried no usable search tokens"), false);
+          finish(i, failedReport(tokensFailure_), false);
         } else {
           ++inFlight;
           startLookup(i);
@@ -130,9 +148,13 @@ class Batch : public std::enable_shared_from_this<Batch> {
     auto task = CXEnhancedRatingsManager::homepageDataTaskWithCompletionHandler([&](bool f) {
       std::lock_guard g(lock);
       failed = f;
+      if (f) tokensFailure_ = transfers_.failure();
       dispatch::MainRunLoop::wakeUp();
     });
-    if (!task) return false;
+    if (!task) {
+      tokensFailure_ = {"home", "no-request", "no home page request could be made"};
+      return false;
+    }
     task->resume();
     const bool answered = dispatch::MainRunLoop::runUntil(
         [&] {
@@ -140,15 +162,19 @@ class Batch : public std::enable_shared_from_this<Batch> {
           return failed.has_value();
         },
         kQuietLimit);
-    if (!answered) task->cancel();
+    if (!answered) {
+      task->cancel();
+      tokensFailure_ = {"home", "timed-out", "the ratings site's home page did not answer in time"};
+    }
     std::lock_guard g(lock);
     return failed && !*failed;
   }
 
-  static LookupReport failedReport(std::string reason) {
+  static LookupReport failedReport(LookupError error) {
     LookupReport report;
     report.outcome = "failed";
-    report.reason = std::move(reason);
+    report.reason = error.message;
+    report.error = std::move(error);
     return report;
   }
 
@@ -159,20 +185,20 @@ class Batch : public std::enable_shared_from_this<Batch> {
           self->rated(i, Ref<CXEnhancedRating>(rating), failed);
         });
     if (!task) {
-      finish(i, failedReport("no search request could be made for this title"), false);
+      finish(i, failedReport({"search", "no-request", "no search request could be made for this title"}), false);
       return;
     }
     tasks_[i] = task;
     task->resume();
   }
 
-  // On the session's callback queue.
+  // On the session's callback queue, right after the transfer it answers was
+  // logged there: the log's last record is this lookup's.
   void rated(std::size_t i, Ref<CXEnhancedRating> rating, bool failed) {
     countHandlerCall(i);
     LookupReport report;
     if (failed) {
-      finish(i, failedReport("the search failed (no answer, a transport error, or an answer that is not JSON)"),
-             true);
+      finish(i, failedReport(transfers_.failure()), true);
       return;
     }
     report.rating = rating;
@@ -192,11 +218,13 @@ class Batch : public std::enable_shared_from_this<Batch> {
             shared->certified = isCertified;
           } else {
             shared->certifiedFailed = true;
+            shared->error = self->transfers_.failure();
           }
           self->finish(i, *shared, true);
         });
     if (!certified) {
       shared->certifiedFailed = true;
+      shared->error = LookupError{"certified", "no-request", "no certified-status request could be made"};
       finish(i, *shared, true);
       return;
     }
@@ -236,7 +264,7 @@ class Batch : public std::enable_shared_from_this<Batch> {
   void abandonInFlight() {
     for (auto& [i, task] : tasks_) {
       task->cancel();
-      finish(i, failedReport("the services did not answer in time"), true);
+      finish(i, failedReport({"search", "timed-out", "the services did not answer in time"}), true);
     }
   }
 
@@ -244,12 +272,22 @@ class Batch : public std::enable_shared_from_this<Batch> {
     std::lock_guard g(lock_);
     bool any = false;
     while (printed_ < results_.size() && results_[printed_]) {
-      std::cout << results_[printed_]->dump() << "\n";
+      if (!results_[printed_]->is_null()) {
+        clearProgress();
+        std::cout << results_[printed_]->dump() << "\n";
+      }
       results_[printed_].reset();  // printed: keep memory flat however long the file
       ++printed_;
       any = true;
     }
     if (any) std::cout.flush();
+  }
+
+  // When results and the bar share a terminal, a result line starts on a cleared line.
+  void clearProgress() {
+    if (!barShown_ || !sharedTerminal_) return;
+    std::cerr << "\r\033[K" << std::flush;
+    barShown_ = false;
   }
 
   void showProgress(bool last) {
@@ -259,16 +297,19 @@ class Batch : public std::enable_shared_from_this<Batch> {
     lastProgress_ = now;
     const double seconds = std::chrono::duration<double>(now - start_).count();
     const double rate = seconds > 0 ? static_cast<double>(printed_) / seconds : 0;
-    const double left = rate > 0 ? static_cast<double>(lines_.size() - printed_) / rate : 0;
+    // No estimate from a rate of nothing: wait for the first results.
+    const std::string left = printed_ == 0 || rate <= 0 ? std::string("estimating")
+                             : fmt::format("{:.0f}s left", static_cast<double>(lines_.size() - printed_) / rate);
     const double percent = lines_.empty() ? 100.0 : 100.0 * static_cast<double>(printed_) / lines_.size();
     std::size_t failed = 0;
     {
       std::lock_guard g(lock_);
       failed = failed_ + badLines_;
     }
-    std::cerr << fmt::format("\r{} {}/{} done, {} failed, {:.0f}/s, {:.0f}s left ", meterBar(percent, 30), printed_,
-                             lines_.size(), failed, rate, left)
+    std::cerr << fmt::format("\r{} {}/{} done, {} failed, {:.0f}/s, {} ", meterBar(percent, 30), printed_,
+                             lines_.size(), failed, rate, last ? "done" : left)
               << (last ? "\n" : "") << std::flush;
+    barShown_ = !last;
   }
 
   void printStats() {
@@ -288,6 +329,8 @@ class Batch : public std::enable_shared_from_this<Batch> {
   std::vector<Line> lines_;
   const BatchOptions options_;
   bool noCertify_;
+  TransferLog transfers_;
+  LookupError tokensFailure_{"home", "no-tokens", "the ratings site's home page carried no usable search tokens"};
   Clock::time_point start_;
   Clock::time_point lastProgress_;
   std::map<std::size_t, Ref<NSURLSessionDataTask>> tasks_;  // in flight, to cancel; main thread only
@@ -301,6 +344,8 @@ class Batch : public std::enable_shared_from_this<Batch> {
   std::size_t badLines_ = 0;
   std::size_t printed_ = 0;
   bool progress_;
+  bool sharedTerminal_;
+  bool barShown_ = false;
 };
 
 }  // namespace
@@ -320,19 +365,14 @@ int runBatchLookup(const BatchOptions& options, bool noCertify, const ServiceOpt
   if (options.file == "-") {
     lines = readLines(std::cin);
   } else {
+    if (std::string why = unreadableFile(options.file); !why.empty()) return fail("lookup", kFileError, why);
     std::ifstream in(options.file);
-    if (!in) {
-      std::cerr << "scorelens lookup: cannot read " << options.file << "\n";
-      return 2;
-    }
     lines = readLines(in);
+    if (in.bad()) return fail("lookup", kFileError, fmt::format("cannot read {}: {}", options.file, std::strerror(errno)));
   }
-  std::string error;
-  auto env = ServiceEnvironment::start(services, &error);
-  if (!env) {
-    std::cerr << "scorelens lookup: " << error << "\n";
-    return 3;
-  }
+  StartFailure failure;
+  auto env = ServiceEnvironment::start(services, &failure);
+  if (!env) return fail("lookup", failure.status, failure.reason);
   return std::make_shared<Batch>(std::move(lines), options, noCertify)->run();
 }
 

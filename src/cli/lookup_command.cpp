@@ -46,16 +46,10 @@ struct Awaited {
 };
 
 int runLookup(const LookupOptions& o) {
-  std::string error;
-  auto env = ServiceEnvironment::start(o.services, &error);
-  if (!env) {
-    std::cerr << "scorelens lookup: " << error << "\n";
-    return 3;
-  }
-  if (!NSString::stringWithUTF8String(o.title)) {
-    std::cerr << "scorelens lookup: the title is not valid UTF-8\n";
-    return 2;
-  }
+  if (!NSString::stringWithUTF8String(o.title)) return fail("lookup", kBadUsage, "the title is not valid UTF-8");
+  StartFailure failure;
+  auto env = ServiceEnvironment::start(o.services, &failure);
+  if (!env) return fail("lookup", failure.status, failure.reason);
   TransferLog transfers;
   LookupReport report;
   Ref<CXVideoDisplayPageModel> model = modelFrom(o);
@@ -111,12 +105,15 @@ int runLookup(const LookupOptions& o) {
     }
   }
 
-  if (report.error) std::cerr << "scorelens lookup: " << report.error->line() << "\n";
   if (o.json)
     std::cout << report.json().dump() << "\n";
   else
     std::cout << report.text(o.title, o.movie);
-  return report.error ? 3 : 0;
+  std::cout.flush();
+  // A failed certified request leaves the rating unconfirmed, not missing.
+  if (report.outcome == "failed") return fail("lookup", kLookupFailed, report.error->line());
+  if (report.error) warn("lookup", report.error->line());
+  return kDone;
 }
 
 }  // namespace
@@ -124,26 +121,30 @@ int runLookup(const LookupOptions& o) {
 void addLookupCommand(CLI::App& app, Runner& run) {
   auto o = std::make_shared<LookupOptions>();
   auto* cmd = app.add_subcommand("lookup", "Look up one title's critic and audience scores from its facts");
-  auto* title = cmd->add_option("--title", o->title, "The title as the page shows it");
+  auto* title = cmd->add_option("--title", o->title, "The title as the page shows it")->check(nonEmpty());
   auto* kind = cmd->add_option_group("kind", "Film or series");
   kind->add_flag("--movie", o->movie, "The title is a film");
   kind->add_flag("--series", o->series, "The title is a series");
   kind->require_option(0, 1);
-  cmd->add_option("--year", o->year, "Release year");
-  cmd->add_option("--runtime", o->runtimeSeconds, "Running time in seconds")->check(CLI::NonNegativeNumber);
-  cmd->add_option("--seasons", o->seasons, "Number of seasons")->check(CLI::PositiveNumber);
-  cmd->add_option("--actor", o->actors, "A cast member (repeatable)");
-  cmd->add_option("--writer", o->writers, "A writer (repeatable)");
-  cmd->add_option("--director", o->directors, "A director (repeatable)");
-  cmd->add_option("--creator", o->creators, "A creator (repeatable)");
+  // The facts a batch line gives itself, refused alike beside --batch.
+  std::vector<CLI::Option*> lineFacts = {
+      cmd->add_option("--year", o->year, "Release year"),
+      cmd->add_option("--runtime", o->runtimeSeconds, "Running time in seconds")->check(CLI::NonNegativeNumber),
+      cmd->add_option("--seasons", o->seasons, "Number of seasons")->check(CLI::PositiveNumber),
+      cmd->add_option("--actor", o->actors, "A cast member (repeatable)"),
+      cmd->add_option("--writer", o->writers, "A writer (repeatable)"),
+      cmd->add_option("--director", o->directors, "A director (repeatable)"),
+      cmd->add_option("--creator", o->creators, "A creator (repeatable)")};
   cmd->add_flag("--no-certify", o->noCertify, "Do not ask the certified-status service");
   cmd->add_flag("--json", o->json, "Print one JSON object");
   addServiceOptions(cmd, o->services, false);
   auto* batch = addBatchOptions(cmd, o->batch);
   batch->excludes(title);
-  cmd->callback([&run, o, batch, title, kind] {
+  cmd->callback([&run, o, batch, title, kind, lineFacts] {
     if (batch->count()) {
-      if (kind->count_all() > 0) throw CLI::ValidationError("--batch", "each line gives its own kind");
+      if (kind->count_all() > 0) throw CLI::ValidationError("--batch", "each line gives its own kind (--movie or --series)");
+      for (const CLI::Option* fact : lineFacts)
+        if (fact->count() > 0) throw CLI::ValidationError("--batch", "each line gives its own " + fact->get_name());
       run = [o] { return runBatchLookup(o->batch, o->noCertify, o->services); };
       return;
     }

@@ -6,7 +6,12 @@
 #include <fmt/format.h>
 #include <stdlib.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <chrono>
+#include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -35,6 +40,7 @@ constexpr auto kNetworkPatience = std::chrono::seconds(90);
 constexpr auto kAnimationStep = std::chrono::milliseconds(10);
 
 struct PreviewOptions {
+  std::string criticText = "none", audienceText = "none";  // as given
   std::optional<double> critic;
   std::optional<double> audience;
   bool movie = false;
@@ -47,6 +53,24 @@ struct PreviewOptions {
   PictureOptions picture;
   ServiceOptions services;
 };
+
+// A score as given: "none", or a finite percentage from 0 to 100.
+std::optional<double> scoreOf(const std::string& text) {
+  if (text == "none") return std::nullopt;
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value) || value < 0 || value > 100)
+    return std::nullopt;
+  return value;
+}
+
+CLI::Validator scoreCheck() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        return text == "none" || scoreOf(text) ? "" : "\"" + text + "\" is not a percentage from 0 to 100 or none";
+      },
+      "PERCENT|none");
+}
 
 // The user's real defaults are never touched: the preferences of the preview
 // live in a file of their own, removed at the end.
@@ -127,16 +151,12 @@ bool runUntilSettled(CXEnhancedRatingViewContainer* strip) {
 
 int runPreview(const PreviewOptions& o) {
   ScratchDefaults defaults;
-  if (!defaults.open()) {
-    std::cerr << "scorelens preview: cannot make a scratch directory for the preferences\n";
-    return 3;
-  }
+  if (!defaults.open())
+    return fail("preview", kFileError, fmt::format("cannot make a scratch folder for the preferences: {}", std::strerror(errno)));
+  StartFailure failure;
+  auto env = ServiceEnvironment::start(o.services, &failure);
+  if (!env) return fail("preview", failure.status, failure.reason);
   std::string error;
-  auto env = ServiceEnvironment::start(o.services, &error);
-  if (!env) {
-    std::cerr << "scorelens preview: " << error << "\n";
-    return 3;
-  }
   CXPrefsManager::registerDefaults();
   CXPrefsManager::setCriticRatingPercentageEnabled(o.criticPercentage == "on");
   CXPrefsManager::setCriticRatingMeterEnabled(o.criticMeter == "on");
@@ -157,10 +177,8 @@ int runPreview(const PreviewOptions& o) {
   strip->layoutIfNeeded();
 
   // On the black of the host's title page, where the strip is shown.
-  if (o.picture.wanted() && !writePicture(strip, o.picture, UIColor::blackColor(), &error)) {
-    std::cerr << "scorelens preview: " << error << "\n";
-    return 3;
-  }
+  if (o.picture.wanted() && !writePicture(strip, o.picture, UIColor::blackColor(), &error))
+    return fail("preview", kFileError, error);
   if (o.json) {
     nlohmann::json out = stripJson(strip);
     notePicture(out, o.picture);
@@ -169,11 +187,9 @@ int runPreview(const PreviewOptions& o) {
     std::cout << stripText(strip);
     if (o.picture.wanted()) std::cout << fmt::format("Picture: {} (scale {})\n", o.picture.png, o.picture.scale);
   }
-  if (!settled) {
-    std::cerr << "scorelens preview: the certified-status service did not answer in time\n";
-    return 3;
-  }
-  return 0;
+  // The strip was drawn; the certified status only stays unconfirmed.
+  if (!settled) warn("preview", "the certified-status service did not answer in time");
+  return kDone;
 }
 
 }  // namespace
@@ -181,9 +197,10 @@ int runPreview(const PreviewOptions& o) {
 void addPreviewCommand(CLI::App& app, Runner& run) {
   auto o = std::make_shared<PreviewOptions>();
   auto* cmd = app.add_subcommand("preview", "Draw the rating strip for a rating and a set of preferences");
-  cmd->add_option("--critic", o->critic, "Critic score in percent (none: no critic score)")->check(CLI::Range(0.0, 100.0));
-  cmd->add_option("--audience", o->audience, "Audience score in percent (none: no audience score)")
-      ->check(CLI::Range(0.0, 100.0));
+  cmd->add_option("--critic", o->criticText, "Critic score in percent, 0 to 100 (none: no critic score)")
+      ->check(scoreCheck());
+  cmd->add_option("--audience", o->audienceText, "Audience score in percent, 0 to 100 (none: no audience score)")
+      ->check(scoreCheck());
   auto* kind = cmd->add_option_group("kind", "Film (the default) or series");
   kind->add_flag("--movie", o->movie, "The title is a film");
   kind->add_flag("--series", o->series, "The title is a series");
@@ -201,7 +218,11 @@ void addPreviewCommand(CLI::App& app, Runner& run) {
   cmd->add_flag("--json", o->json, "Print one JSON object");
   addPictureOptions(cmd, o->picture);
   addServiceOptions(cmd, o->services, false);
-  cmd->callback([&run, o] { run = [o] { return runPreview(*o); }; });
+  cmd->callback([&run, o] {
+    o->critic = scoreOf(o->criticText);
+    o->audience = scoreOf(o->audienceText);
+    run = [o] { return runPreview(*o); };
+  });
 }
 
 }  // namespace cli

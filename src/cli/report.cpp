@@ -68,9 +68,10 @@ std::string LookupReport::text(const std::string& title, bool movie) const {
   return out;
 }
 
-TransferLog::TransferLog() {
+TransferLog::TransferLog(bool keepAll) : keepAll_(keepAll) {
   NSURLSession::setTransferObserver([this](const NSURLSessionTransferRecord& record) {
     std::lock_guard g(lock_);
+    if (!keepAll_) records_.clear();
     records_.push_back(record);
   });
 }

@@ -47,10 +47,11 @@ struct LookupReport {
   std::string text(const std::string& title, bool movie) const;
 };
 
-// Records every finished transfer of the process while it lives.
+// Records every finished transfer of the process while it lives (or only
+// the last one, for runs of any length).
 class TransferLog {
  public:
-  TransferLog();
+  explicit TransferLog(bool keepAll = true);
   ~TransferLog();
   std::vector<NSURLSessionTransferRecord> records() const;
   void clear();
@@ -61,6 +62,7 @@ class TransferLog {
 
  private:
   mutable std::mutex lock_;
+  const bool keepAll_;
   std::vector<NSURLSessionTransferRecord> records_;
 };
 

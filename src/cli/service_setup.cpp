@@ -2,6 +2,10 @@
 
 #include <fmt/format.h>
 
+#include <cmath>
+#include <cstdlib>
+
+#include "cli/commands.h"
 #include "cli/install_layout.h"
 #include "platform/foundation/NSURLSession.h"
 #include "scorelens/lookup/CXServiceConfiguration.h"
@@ -17,7 +21,7 @@ void addServiceOptions(CLI::App* command, ServiceOptions& o, bool withCatalog) {
   group->add_option("--search-host-suffix", o.searchHostSuffix, "Search host suffix")->capture_default_str();
   group->add_option("--certified-host", o.certifiedHost, "Certified-status host")->capture_default_str();
   group->add_option("--connect-to", o.connectTo, "Route HOST:PORT:ADDRESS:PORT (as curl's --connect-to)");
-  group->add_option("--cacert", o.cacert, "Trust only this PEM CA file")->check(CLI::ExistingFile);
+  group->add_option("--cacert", o.cacert, "Trust only this PEM CA file");
   group->add_option("--timeout", o.timeout, "Longest time one request may take, in seconds (default: the request's 30)")
       ->check(CLI::PositiveNumber);
   auto* hostile = group->add_option("--hostile", o.hostile,
@@ -41,12 +45,27 @@ void addServiceOptions(CLI::App* command, ServiceOptions& o, bool withCatalog) {
   hostile->excludes(group->get_option("--connect-to"));
   hostile->excludes(group->get_option("--cacert"));
   if (withCatalog)
-    group->add_option("--ratings-catalog", o.ratingsCatalog, "Catalog for the embedded services")
-        ->check(CLI::ExistingFile)
-        ->excludes(live);
+    group->add_option("--ratings-catalog", o.ratingsCatalog, "Catalog for the embedded services")->excludes(live);
+  // Read by the URL session; a value it cannot use is refused here rather than ignored there.
+  command->parse_complete_callback([] {
+    const char* limit = std::getenv("SCORELENS_REQUEST_TIMEOUT");
+    if (!limit) return;
+    char* end = nullptr;
+    const double seconds = std::strtod(limit, &end);
+    if (end == limit || *end != '\0' || !(seconds > 0) || !std::isfinite(seconds))
+      throw CLI::ValidationError("SCORELENS_REQUEST_TIMEOUT",
+                                 fmt::format("\"{}\" is not a positive number of seconds", limit));
+  });
 }
 
-std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptions& o, std::string* error) {
+std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptions& o, StartFailure* failure) {
+  for (const std::string* named : {&o.cacert, &o.ratingsCatalog}) {
+    if (named->empty()) continue;
+    if (std::string why = unreadableFile(*named); !why.empty()) {
+      *failure = {kFileError, why};
+      return nullptr;
+    }
+  }
   std::unique_ptr<ServiceEnvironment> env(new ServiceEnvironment);
   CXServiceConfiguration hosts;
   hosts.ratingsHost = o.ratingsHost;
@@ -63,7 +82,8 @@ std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptio
     auto catalog = o.ratingsCatalog.empty() ? services::Catalog::load(installLayout().ratingsCatalogPath)
                                             : services::Catalog::load(o.ratingsCatalog);
     if (!catalog) {
-      *error = fmt::format("cannot load the ratings catalog: {}", catalog.error().message);
+      *failure = {o.ratingsCatalog.empty() ? kLookupFailed : kFileError,
+                  fmt::format("cannot load the ratings catalog: {}", catalog.error().message)};
       return nullptr;
     }
     services::ServerOptions server;
@@ -72,7 +92,7 @@ std::unique_ptr<ServiceEnvironment> ServiceEnvironment::start(const ServiceOptio
     server.certifiedHost = o.certifiedHost;
     env->server_ = std::make_unique<services::ServicesServer>(std::move(catalog).value(), server);
     if (auto started = env->server_->start(); !started) {
-      *error = fmt::format("cannot start the stand-in services: {}", started.error().message);
+      *failure = {kLookupFailed, fmt::format("cannot start the stand-in services: {}", started.error().message)};
       return nullptr;
     }
     // A stall lasts past the client's time-out; stopping the server ends it.

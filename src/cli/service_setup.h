@@ -35,13 +35,20 @@ struct ServiceOptions {
 
 void addServiceOptions(CLI::App* command, ServiceOptions& options, bool withCatalog);
 
+// Why the services could not be set up, and the exit status that says so.
+struct StartFailure {
+  int status = 0;
+  std::string reason;
+};
+
 // The services a command talks to, configured for the module and the URL
 // session. Holds the embedded server, if any, for its lifetime.
 class ServiceEnvironment {
  public:
   // Starts the embedded services when asked for and configures the process.
-  // nullptr with a reason in *error when the stand-in cannot start.
-  static std::unique_ptr<ServiceEnvironment> start(const ServiceOptions& options, std::string* error);
+  // nullptr with *failure set when a named file cannot be read (status 1) or
+  // the stand-in cannot start (status 3: no lookup can be made).
+  static std::unique_ptr<ServiceEnvironment> start(const ServiceOptions& options, StartFailure* failure);
   ~ServiceEnvironment();
 
   services::ServicesServer* embedded() const { return server_.get(); }

@@ -130,22 +130,22 @@ int runSettings(const SettingsOptions& o) {
     auto eq = set.find('=');
     std::string name = set.substr(0, eq), value = eq == std::string::npos ? "" : set.substr(eq + 1);
     bool known = std::any_of(std::begin(kSwitches), std::end(kSwitches), [&](const SwitchPlace& p) { return name == p.name; });
-    if (!known || (value != "on" && value != "off")) {
-      std::cerr << fmt::format("scorelens settings: --set {}: expected NAME=on|off, NAME one of critic-percentage, "
-                               "critic-meter, audience-percentage, audience-meter\n", set);
-      return 2;
-    }
+    if (!known || (value != "on" && value != "off"))
+      return fail("settings", kBadUsage,
+                  fmt::format("--set {}: expected NAME=on|off, NAME one of critic-percentage, critic-meter, "
+                              "audience-percentage, audience-meter", set));
     wanted[name] = value == "on";
   }
   auto device = host::parseDevice(o.device);
-  if (!device) {
-    std::cerr << "scorelens settings: " << device.error().message << "\n";
-    return 2;
-  }
+  if (!device) return fail("settings", kBadUsage, device.error().message);
   // Without --defaults the preferences live in a scratch file, never the user's.
   DefaultsFile defaults(o.defaultsFile, "settings");
   const std::string& defaultsPath = defaults.path();
-  NSUserDefaults::setStandardUserDefaultsPath(defaultsPath);
+  // A file the store cannot read would be replaced by the first switch flipped: refuse, keep it whole.
+  if (std::string unusable = defaults.open(); !unusable.empty()) {
+    if (!wanted.empty()) return fail("settings", kFileError, unusable + "; nothing was changed");
+    warn("settings", unusable + "; showing the defaults");
+  }
   host::HostConfig config;
   config.version = o.hostVersion;
   config.device = device.value();
@@ -154,10 +154,7 @@ int runSettings(const SettingsOptions& o) {
   config.catalogPath = installLayout().hostCatalogPath;
   config.userDefaultsPath = defaultsPath;
   auto booted = host::HostApplication::boot(config);
-  if (!booted) {
-    std::cerr << "scorelens settings: " << booted.error().message << "\n";
-    return 2;
-  }
+  if (!booted) return fail("settings", kBadUsage, booted.error().message);
   host::HostApplication& app = *booted.value();
   bool current = host::runningSettingsLayout().current;
 
@@ -170,10 +167,8 @@ int runSettings(const SettingsOptions& o) {
   if (o.open == "module" || !wanted.empty()) {
     auto entry = entryRow(rootView);
     UINavigationController* navigation = app.rootNavigationController();
-    if (!entry || !host::tapSettingsRow(app, root, entry->first, entry->second) || navigation->topViewController() == root.get()) {
-      std::cerr << "scorelens settings: the host's settings show no \"ScoreLens\" row to open\n";
-      return 3;
-    }
+    if (!entry || !host::tapSettingsRow(app, root, entry->first, entry->second) || navigation->topViewController() == root.get())
+      return fail("settings", kLookupFailed, "the host's settings show no \"ScoreLens\" row to open");
     app.runUntil([] { return !UIView::hasRunningAnimations(); }, std::chrono::seconds(2));
     Ref<UIViewController> module(navigation->topViewController());
     for (const SwitchPlace& place : kSwitches) {
@@ -183,20 +178,17 @@ int runSettings(const SettingsOptions& o) {
       Ref<UITableViewCell> cell =
           table ? table->cellForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(place.row, place.section)) : nullptr;
       auto* toggle = cell ? objc_cast<UISwitch>(cell->accessoryView()) : nullptr;
-      if (!toggle) {
-        std::cerr << fmt::format("scorelens settings: the module screen shows no {} switch\n", place.name);
-        return 3;
-      }
+      if (!toggle) return fail("settings", kLookupFailed, fmt::format("the module screen shows no {} switch", place.name));
       if (toggle->isOn() != it->second) host::flipSettingsSwitch(module, place.section, place.row);
     }
+    // The switch saved at once; the old file stays whole when that failed.
+    if (std::string why = NSUserDefaults::standardUserDefaults()->lastSaveError(); !why.empty())
+      return fail("settings", kFileError, fmt::format("cannot save {}: {}", defaultsPath, why));
     moduleView = host::readSettingsScreen(module);
     if (o.picture.wanted()) picture = picture.beside(pictureOf(module->view(), o.picture, UIColor::blackColor()), kPictureGap * o.picture.scale);
   }
   std::string error;
-  if (o.picture.wanted() && !savePicture(picture, o.picture, &error)) {
-    std::cerr << "scorelens settings: " << error << "\n";
-    return 3;
-  }
+  if (o.picture.wanted() && !savePicture(picture, o.picture, &error)) return fail("settings", kFileError, error);
   std::vector<Ref<NSDictionary>> menu = host::currentAppMenuEntries();
   std::optional<std::string> label = host::simpleSettingsVersionLabel(app);
   auto pref = [](const char* key) {
@@ -253,7 +245,7 @@ int runSettings(const SettingsOptions& o) {
 void addSettingsCommand(CLI::App& app, Runner& run) {
   auto o = std::make_shared<SettingsOptions>();
   auto* cmd = app.add_subcommand("settings", "Open the host's settings in the simulated host with ScoreLens loaded");
-  cmd->add_option("--host-version", o->hostVersion, "Host version")->capture_default_str();
+  cmd->add_option("--host-version", o->hostVersion, "Host version")->check(hostVersionCheck())->capture_default_str();
   cmd->add_option("--device", o->device, "iphone or ipad")
       ->check(CLI::IsMember({"iphone", "ipad"}, CLI::ignore_case))
       ->capture_default_str();

@@ -8,7 +8,10 @@
 #include <cstring>
 #include <optional>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
@@ -24,6 +27,24 @@
 namespace services {
 
 namespace {
+
+// cpp-httplib reports a failed bind without its reason; the same bind again
+// gives the system's ("Address already in use").
+std::string bindFailure(const std::string& address, std::uint16_t port) {
+  const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (probe < 0) return std::strerror(errno);
+  int yes = 1;
+  ::setsockopt(probe, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  sockaddr_in where{};
+  where.sin_family = AF_INET;
+  where.sin_port = htons(port);
+  std::string reason = "the address is not an IPv4 address";
+  if (::inet_pton(AF_INET, address.c_str(), &where.sin_addr) == 1)
+    reason = ::bind(probe, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 ? "the port was taken meanwhile"
+                                                                                 : std::strerror(errno);
+  ::close(probe);
+  return reason;
+}
 
 using nlohmann::json;
 
@@ -250,7 +271,8 @@ Status ServicesServer::start() {
 
   if (options_.port != 0) {
     if (!server_->bind_to_port(options_.bindAddress, options_.port)) {
-      return Error{fmt::format("cannot listen on {}:{}", options_.bindAddress, options_.port)};
+      return Error{fmt::format("cannot listen on {}:{}: {}", options_.bindAddress, options_.port,
+                               bindFailure(options_.bindAddress, options_.port))};
     }
     port_ = options_.port;
   } else {

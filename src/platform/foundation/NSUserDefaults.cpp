@@ -207,10 +207,6 @@ void NSUserDefaults::load() {
   if (why.empty()) return;  // no file yet
   loadError_ = why;
   keepDamagedFile_ = true;
-  std::fprintf(
-      stderr,
-      "NSUserDefaults: %s is unusable: %s. Reading it as empty; it stays as it is until the next write replaces it.\n",
-      path_.c_str(), why.c_str());
 }
 
 bool NSUserDefaults::saveLocked() {
@@ -221,8 +217,7 @@ bool NSUserDefaults::saveLocked() {
       persistent_, NSJSONWritingPrettyPrinted | NSJSONWritingSortedKeys, &error);
   std::string why = "cannot encode the values";
   const bool ok = data && replaceFileAtomically(path_, data->bytes() + "\n", why);
-  if (!ok && !saveFailing_) std::fprintf(stderr, "NSUserDefaults: cannot save %s: %s\n", path_.c_str(), why.c_str());
-  saveFailing_ = !ok;
+  saveError_ = ok ? std::string() : why;
   return ok;
 }
 
@@ -303,4 +298,9 @@ bool NSUserDefaults::synchronize() {
 std::string NSUserDefaults::lastLoadError() const {
   std::lock_guard guard(lock_);
   return loadError_;
+}
+
+std::string NSUserDefaults::lastSaveError() const {
+  std::lock_guard guard(lock_);
+  return saveError_;
 }

@@ -3,9 +3,11 @@
 // persistent domain saved to a file. Every write is saved at once; saving
 // writes a temporary file beside the target, flushes it to disk, renames it
 // over the target and flushes the directory, so a crash or a full disk
-// mid-write leaves the previous complete file. A damaged file is reported
-// once (on standard error, and in lastLoadError) and read as empty; it is left
-// as it is until the next write replaces it.
+// mid-write leaves the previous complete file. Failures are values, never
+// printed: a damaged or unreadable file is read as empty and says why in
+// lastLoadError(); it is left as it is until the next write replaces it, so a
+// caller that must keep it checks lastLoadError() before writing. A failed
+// save says why in lastSaveError().
 //
 // The file is UTF-8 JSON: one object whose members are the stored keys and
 // their values (strings, numbers, booleans as true/false, arrays, objects).
@@ -62,8 +64,12 @@ class NSUserDefaults : public NSObject {
   // memory, and every later write tries again). Saving nothing over a damaged
   // file that has not been written since it was read is skipped (YES).
   bool synchronize();
-  // Why the file was read as empty, or empty when it loaded (or did not exist).
+  // Why the file was read as empty ("cannot read: Permission denied", "not
+  // JSON (...)"), or empty when it loaded (or did not exist).
   std::string lastLoadError() const;
+  // Why the last save failed ("cannot rename: Is a directory"), or empty when
+  // it succeeded (or nothing was saved yet).
+  std::string lastSaveError() const;
   const std::string& path() const { return path_; }
 
  private:
@@ -76,6 +82,6 @@ class NSUserDefaults : public NSObject {
   Ref<NSMutableDictionary> registered_;
   Ref<NSMutableDictionary> persistent_;
   std::string loadError_;
+  std::string saveError_;
   bool keepDamagedFile_ = false;  // loaded damaged, not written since
-  bool saveFailing_ = false;      // the last save failed (reported once per run of failures)
 };
