@@ -106,12 +106,17 @@ void warnOfFailedRequests(const nlohmann::json& strip, const TransferLog& transf
     warn("demo", transfers.failure().line() + "; the scores stay unconfirmed");
 }
 
-void printFacts(const host::TitlePage& page, bool older, std::ostream& out) {
+void printFacts(const host::TitlePage& page, bool older, bool cached, std::ostream& out) {
   out << "\nFacts gathered from the page:\n";
   if (auto m = modelOf(page)) {
     auto j = modelJson(m.get());
+    bool any = false;
     for (const char* key : {"title", "releaseYear", "runtime", "numSeasons", "isMovie", "actors", "directors", "writers", "creators"})
-      if (!j[key].is_null()) out << fmt::format("  {:<12} {}\n", key, j[key].dump());
+      if (!j[key].is_null()) {
+        out << fmt::format("  {:<12} {}\n", key, j[key].dump());
+        any = true;
+      }
+    if (!any) out << (cached ? "  none: the scores came from the cache, so the page needed none\n" : "  none\n");
   } else if (older) {
     out << "  (the older page keeps none: each showing of its summary cell gathers them anew)\n";
   }
@@ -232,9 +237,9 @@ int runDemo(const DemoOptions& o) {
   }
   printText(app, o, env->describe(), *videoId, choice);
   printPicture(opening.page, strip.get(), std::cout);
-  printFacts(opening.page, older, std::cout);
-  std::cout << "\nRequests:\n";
   const bool cached = requests.empty() && settledOn(stripObject) == "scores";
+  printFacts(opening.page, older, cached, std::cout);
+  std::cout << "\nRequests:\n";
   if (requests.empty()) std::cout << (cached ? "  none: the scores came from the cache\n" : "  none\n");
   for (const auto& r : requests)
     std::cout << fmt::format("  {:>5} ms  {} {} -> {}\n", r["ms"].get<long>(), r["method"].get<std::string>(),

@@ -55,7 +55,8 @@ nlohmann::json modelJson(CXVideoDisplayPageModel* m) {
           {"releaseYear", number(m->releaseYear().get())},
           {"runtime", number(m->runtime().get())},
           {"numSeasons", m->numSeasons() < 0 ? nlohmann::json(nullptr) : nlohmann::json(m->numSeasons())},  // -1: none gathered
-          {"isMovie", m->isMovie()},
+          // Only the page's facts say which: a model that gathered none (a cached title) has no kind.
+          {"isMovie", m->title() ? nlohmann::json(m->isMovie()) : nlohmann::json(nullptr)},
           {"actors", names(m->actors().get())},
           {"writers", names(m->writers().get())},
           {"directors", names(m->directors().get())},

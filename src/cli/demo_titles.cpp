@@ -83,9 +83,11 @@ std::optional<long> chooseVideo(const host::Catalog& catalog, const DemoOptions&
     ranked.push_back({contains ? 0 : editDistance(want, name), &t});
   }
   std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  // The closest always; the next two only when they are about as close as a typo.
   std::string closest;
   for (size_t i = 0; i < std::min<size_t>(3, ranked.size()); ++i)
-    closest += fmt::format("{}\"{}\"", i ? ", " : "", ranked[i].second->title);
+    if (i == 0 || ranked[i].first <= std::max<size_t>(2, want.size() / 3))
+      closest += fmt::format("{}\"{}\"", i ? ", " : "", ranked[i].second->title);
   choice->error = fmt::format("no title \"{}\" in the host catalog; the closest: {} (see demo --list)", typed, closest);
   return std::nullopt;
 }
