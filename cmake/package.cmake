@@ -5,7 +5,14 @@
 # the renderer draws and measures with is named here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME scorelens)
-set(CPACK_PACKAGE_VERSION 0.1.0)
+# One version for the package, the command and the module: the module's own.
+file(STRINGS ${CMAKE_SOURCE_DIR}/src/scorelens/hooks/settings/settings_content.h SCORELENS_VERSION_LINE
+     REGEX "kModuleVersion = \"[0-9.]+\"")
+string(REGEX MATCH "[0-9]+(\\.[0-9]+)*" SCORELENS_VERSION "${SCORELENS_VERSION_LINE}")
+if(NOT SCORELENS_VERSION)
+  message(FATAL_ERROR "no kModuleVersion in settings_content.h")
+endif()
+set(CPACK_PACKAGE_VERSION ${SCORELENS_VERSION})
 set(CPACK_PACKAGE_CONTACT "ScoreLens developers <scorelens@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Critic and audience scores on a streaming app's title pages (simulated host and CLI)")
 set(CPACK_PACKAGING_INSTALL_PREFIX /opt/scorelens)

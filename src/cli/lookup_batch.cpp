@@ -137,7 +137,13 @@ class Batch : public std::enable_shared_from_this<Batch> {
     }
     showProgress(true);
     if (options_.stats) printStats();
-    return badLines_ > 0 ? 4 : failed_ > 0 ? 3 : 0;
+    std::cout.flush();
+    const std::string failedLookups = fmt::format("{} lookup{} failed", failed_, failed_ == 1 ? "" : "s");
+    if (badLines_ > 0)
+      return fail("lookup", kBadLines, fmt::format("{} line{} not valid facts{}", badLines_,
+                                                   badLines_ == 1 ? " is" : "s are", failed_ ? "; " + failedLookups : ""));
+    if (failed_ > 0) return fail("lookup", kLookupFailed, failedLookups);
+    return kDone;
   }
 
  private:

@@ -29,9 +29,11 @@ struct FactsFile {
 };
 
 
+// Blank lines are skipped but keep their numbers: line 3 is blank.
 const std::string kFacts =
     R"({"title": "Heat", "movie": true, "year": 1995, "runtime": 10200, "actors": ["Al Pacino"]})" "\n"
     R"({"title": "No Such Title At All", "series": true, "seasons": 2})" "\n"
+    " \t\n"
     "not json\n"
     R"({"title": "Heat", "movie": true, "series": true})" "\n"
     R"({"title": "Heat", "movie": true, "year": "1995"})" "\n"
@@ -42,9 +44,10 @@ TEST(CliBatch, AnswersEveryLineInOrderAndBadLinesOnTheirOwn) {
   for (const char* concurrency : {"1", "16"}) {
     CommandRun run = runScorelens("lookup --batch " + FactsFile(kFacts).path + " --concurrency " + std::string(concurrency));
     EXPECT_EQ(run.status, 4) << "some lines were not facts";
+    EXPECT_EQ(run.err, "scorelens lookup: 4 lines are not valid facts\n");
     auto lines = resultLines(run.out);
     ASSERT_EQ(lines.size(), 7u) << run.out;
-    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i]["line"], i + 1) << run.out;
+    for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i]["line"], i < 2 ? i + 1 : i + 2) << run.out;
     EXPECT_EQ(lines[0]["outcome"], "rating");
     EXPECT_EQ(lines[0]["rating"]["url"], "https://www.rottentomatoes.com/m/heat");
     EXPECT_EQ(lines[1]["outcome"], "none");
@@ -84,7 +87,7 @@ TEST(CliBatch, SaysWhatIsWrongWithEachLine) {
       {R"({"title": "Heat", "movie": true, "actors": "Al Pacino"})", "\"actors\" must be a list of names"},
       {R"({"title": "Heat", "movie": true, "writers": [1]})", "\"writers\" must be a list of names"},
       {"{\"title\": \"\xff\", \"movie\": true}", "not JSON"},
-      {"", "not JSON"},
+      {"{", "not JSON"},
   };
   std::string text;
   for (const auto& [line, _] : cases) text += line + "\n";
@@ -107,20 +110,31 @@ TEST(CliBatch, TokensThatCannotBeFetchedFailEveryLookupOnce) {
   CommandRun run = runScorelens("lookup --batch " + FactsFile(text).path + " --cacert " + SCORELENS_ANY_PEM +
                                 " --connect-to www.rottentomatoes.com:443:127.0.0.1:9");
   EXPECT_EQ(run.status, 3);
+  EXPECT_EQ(run.err, "scorelens lookup: 40 lookups failed\n");
   auto lines = resultLines(run.out);
   ASSERT_EQ(lines.size(), 40u);
   for (std::size_t i = 0; i < lines.size(); ++i) {
     EXPECT_EQ(lines[i]["line"], i + 1);
     EXPECT_EQ(lines[i]["outcome"], "failed");
-    EXPECT_NE(lines[i]["reason"].get<std::string>().find("search tokens"), std::string::npos) << lines[i];
+    EXPECT_EQ(lines[i]["error"]["request"], "home") << lines[i];
+    EXPECT_EQ(lines[i]["error"]["code"], "cannot-connect") << lines[i];
   }
 }
 
-TEST(CliBatch, RefusesSingleLookupFactsBesideABatch) {
-  EXPECT_EQ(runScorelens("lookup --batch - --title Heat").status, 2);
-  EXPECT_EQ(runScorelens("lookup --batch - --movie").status, 2);
-  EXPECT_EQ(runScorelens("lookup --title Heat --movie --concurrency 4").status, 2) << "--concurrency needs --batch";
-  EXPECT_EQ(runScorelens("lookup --batch /no/such/file").status, 2);
+// A failed search names its request like a single lookup; a failed
+// certified request leaves the line's rating standing, with the error beside it.
+TEST(CliBatch, FailedRequestsCarryTheSingleLookupsErrorObject) {
+  const std::string prestige = R"({"title": "The Prestige", "movie": true, "year": 2006})";
+  for (const std::string endpoint : {"search", "certified"}) {
+    CommandRun run = runScorelens("lookup --batch - --hostile " + endpoint + "=reset-mid-body",
+                                  "printf '%s\\n' '" + prestige + "' | ");
+    auto lines = resultLines(run.out);
+    ASSERT_EQ(lines.size(), 1u) << run.out;
+    EXPECT_EQ(lines[0]["error"]["request"], endpoint) << lines[0];
+    EXPECT_EQ(lines[0]["error"]["code"], "connection-lost") << lines[0];
+    EXPECT_EQ(lines[0]["outcome"], endpoint == "search" ? "failed" : "rating") << lines[0];
+    EXPECT_EQ(run.status, endpoint == "search" ? 3 : 0) << run.err;
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // asked scale, named in the JSON, and nothing else in the output changes.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -48,7 +49,7 @@ TEST(CliPicture, DemoDrawsTheWholeWindowAtTheAskedScale) {
   std::filesystem::remove(png);
 }
 
-TEST(CliPicture, PreviewDrawsTheStripAndAnUnwritablePathIsStatusThree) {
+TEST(CliPicture, PreviewDrawsTheStripAndAnUnwritablePathIsStatusOne) {
   std::string png = scratchFile("preview.png");
   CommandRun run = runScorelens("preview --critic 87 --audience 55 --series --json --png " + png);
   ASSERT_EQ(run.status, 0);
@@ -56,9 +57,13 @@ TEST(CliPicture, PreviewDrawsTheStripAndAnUnwritablePathIsStatusThree) {
   PngSize size = pngSize(png);
   EXPECT_EQ(size.width, 750u) << "375 points at the default scale 2";
   EXPECT_EQ(size.height, 160u);
+  // Drawn beside it and renamed into place, yet with a made file's mode, not a scratch file's 0600.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(png).permissions()), 0666 & ~mask);
   std::filesystem::remove(png);
 
-  EXPECT_EQ(runScorelens("preview --critic 87 --series --png /nonexistent-folder/p.png").status, 3);
+  EXPECT_EQ(runScorelens("preview --critic 87 --series --png /nonexistent-folder/p.png").status, 1);
   EXPECT_EQ(runScorelens("preview --critic 87 --series --png x.png --scale 4").status, 2) << "scales are 1 to 3";
 }
 

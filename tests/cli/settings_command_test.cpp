@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -68,6 +70,41 @@ TEST(CliSettings, AnOlderHostWithTheRedesignPadsTheRootAndTheModuleScreen) {
   EXPECT_TRUE(j["versionLabel"].is_null());
   EXPECT_EQ(j["menu"].back()["menuName"], "ScoreLens");
   EXPECT_EQ(j["preferences"]["criticRatingMeterEnabled"], true) << "a scratch file starts from the defaults";
+}
+
+std::string bytesOf(const std::string& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+// A file the store cannot read is refused whole by settings --set, and demo
+// reads --defaults without ever writing it, its form flags lasting one run.
+TEST(CliSettings, APreferenceFileIsNeverLost) {
+  const std::string path = scratchDefaults();
+  const auto mode = std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                    std::filesystem::perms::group_read;
+  for (const std::string& content : {std::string("{\"CXCriticRatingMeterEnabled\": fal"), std::string("[true]"),
+                                    std::string("\xff\xfe"), std::string("{\"CXCriticRatingMeterEnabled\": false}\n")}) {
+    std::ofstream(path, std::ios::binary) << content;
+    std::filesystem::permissions(path, mode);
+    const bool usable = content.front() == '{' && content.back() == '\n';
+    if (!usable) {
+      CommandRun set = runScorelens("settings --set critic-meter=on --defaults " + path);
+      EXPECT_EQ(set.status, 1) << content;
+      EXPECT_EQ(set.err.rfind("scorelens settings: cannot use the preference file " + path + ": ", 0), 0u) << set.err;
+      EXPECT_NE(set.err.find("nothing was changed"), std::string::npos) << set.err;
+    }
+    CommandRun demo = runScorelens("demo --json --critic-meter on --audience-meter off --defaults " + path);
+    ASSERT_EQ(demo.status, 0) << demo.err;
+    EXPECT_EQ(demo.err.empty(), usable) << demo.err;
+    auto strip = nlohmann::json::parse(demo.out)["strip"];
+    EXPECT_EQ(strip["rows"][0]["meterVisible"], true) << "the run's own flag wins over the file";
+    EXPECT_EQ(strip["rows"][1]["meterVisible"], false);
+    EXPECT_EQ(bytesOf(path), content) << "the file keeps its bytes";
+    EXPECT_EQ(std::filesystem::status(path).permissions(), mode) << "and its mode";
+  }
+  std::filesystem::remove(path);
 }
 
 TEST(CliSettings, AnUnknownSwitchNameIsBadUsage) {
