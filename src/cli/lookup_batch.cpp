@@ -138,11 +138,12 @@ class Batch : public std::enable_shared_from_this<Batch> {
     showProgress(true);
     if (options_.stats) printStats();
     std::cout.flush();
-    const std::string failedLookups = fmt::format("{} lookup{} failed", failed_, failed_ == 1 ? "" : "s");
-    if (badLines_ > 0)
-      return fail("lookup", kBadLines, fmt::format("{} line{} not valid facts{}", badLines_,
-                                                   badLines_ == 1 ? " is" : "s are", failed_ ? "; " + failedLookups : ""));
-    if (failed_ > 0) return fail("lookup", kLookupFailed, failedLookups);
+    // A failed lookup outranks a bad line: it is the status a script retries on.
+    const std::string badLines = fmt::format("{} line{} not valid facts", badLines_, badLines_ == 1 ? " is" : "s are");
+    if (failed_ > 0)
+      return fail("lookup", kLookupFailed, fmt::format("{} lookup{} failed{}", failed_, failed_ == 1 ? "" : "s",
+                                                       badLines_ ? "; " + badLines : ""));
+    if (badLines_ > 0) return fail("lookup", kBadLines, badLines);
     return kDone;
   }
 

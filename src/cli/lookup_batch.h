@@ -21,7 +21,8 @@ struct BatchOptions {
 CLI::Option* addBatchOptions(CLI::App* command, BatchOptions& options);
 
 // Exit status: 0 when every line gave a result that is not a failure, 3 when
-// some lookup failed, 4 when some line was not valid facts (4 wins).
+// some lookup failed, else 4 when some line was not valid facts; one line on
+// standard error counts them.
 int runBatchLookup(const BatchOptions& options, bool noCertify, const ServiceOptions& services);
 
 }  // namespace cli

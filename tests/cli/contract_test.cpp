@@ -15,10 +15,10 @@ struct Contract {
   const char* args;
   int status;
   const char* err;  // the start of standard error's one line; "" for none at all
-  const char* env = "";
+  const char* before = "";  // environment assignments, or a pipe into standard input
 };
 
-void PrintTo(const Contract& c, std::ostream* os) { *os << c.env << "scorelens " << c.args; }
+void PrintTo(const Contract& c, std::ostream* os) { *os << c.before << "scorelens " << c.args; }
 
 const Contract kContract[] = {
     {"--version", 0, ""},
@@ -65,13 +65,18 @@ const Contract kContract[] = {
 
     {"lookup --title Heat --movie --year 1995 --hostile search=reset-mid-body", 3,
      "scorelens lookup: search request failed: "},
+    {"lookup --batch - --hostile search=reset-mid-body", 3, "scorelens lookup: 1 lookup failed; 1 line is not valid facts",
+     "printf 'nope\\n{\"title\": \"Heat\", \"movie\": true}\\n' | "},
+
+    {"lookup --batch -", 4, "scorelens lookup: 1 line is not valid facts", "printf 'nope\\n\\n' | "},
 };
 
 class CliContract : public ::testing::TestWithParam<Contract> {};
 
 TEST_P(CliContract, ExitStatusAndOneLineThatSaysWhy) {
   const Contract& c = GetParam();
-  CommandRun run = runScorelens(std::string(c.args) + " </dev/null", c.env);
+  const bool piped = std::string(c.before).find('|') != std::string::npos;
+  CommandRun run = runScorelens(std::string(c.args) + (piped ? "" : " </dev/null"), c.before);
   EXPECT_EQ(run.status, c.status) << run.err;
   if (*c.err == '\0') {
     EXPECT_EQ(run.err, "");
