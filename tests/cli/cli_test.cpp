@@ -94,6 +94,31 @@ TEST(CliDemo, ReopenedTitleComesFromTheCacheWithoutRequests) {
   auto j = demo("--reopen");
   EXPECT_TRUE(j["requests"].empty());
   EXPECT_EQ(j["strip"]["rows"][0]["icon"], "shooting_star");
+  EXPECT_EQ(j["settledOn"], "scores");
+  // The cached path gathers no facts: none is made up (no season count of -1, no kind).
+  EXPECT_TRUE(j["model"]["numSeasons"].is_null()) << j["model"];
+  EXPECT_TRUE(j["model"]["isMovie"].is_null()) << j["model"];
+  const std::string text = scorelens("demo --reopen").out;
+  EXPECT_NE(text.find("none: the scores came from the cache"), std::string::npos) << text;
+  EXPECT_NE(text.find("Page open to strip settled: "), std::string::npos) << text;
+}
+
+// As a person types it: any case, spaces around; the other matches named; the catalog listed.
+TEST(CliDemo, FindsATitleAsAPersonTypesItAndNamesTheOtherMatches) {
+  auto j = demo("--title '  fARGO '");
+  EXPECT_EQ(j["page"]["videoId"], 80013);
+  ASSERT_EQ(j["otherMatches"].size(), 1u);
+  EXPECT_EQ(j["otherMatches"][0]["videoId"], 80046);
+  EXPECT_EQ(j["otherMatches"][0]["isMovie"], false);
+  const std::string text = scorelens("demo --title heat").out;
+  EXPECT_NE(text.find("Opened 80001 \"Heat\" (film, 1995); also matching: 80017 \"Heat\" (film, 1972); 80018"),
+            std::string::npos) << text;
+  EXPECT_NE(text.find("Page open to strip settled: "), std::string::npos);
+  EXPECT_NE(text.find(", on scores ("), std::string::npos) << text;
+  const std::string list = scorelens("demo --list").out;
+  EXPECT_NE(list.find("80062     Élite"), std::string::npos) << list;
+  EXPECT_NE(list.find("series  2018  8 seasons"), std::string::npos) << list;
+  EXPECT_NE(list.find("film    1995  169 min"), std::string::npos) << list;
 }
 
 TEST(CliDemo, TitleMissingOnTheRatingsSiteShowsTheNoRatingMessage) {

@@ -22,6 +22,7 @@ void PrintTo(const Contract& c, std::ostream* os) { *os << c.before << "scorelen
 
 const Contract kContract[] = {
     {"--version", 0, ""},
+    {"demo --list", 0, ""},
     {"preview --critic none --audience 55", 0, ""},
     {"lookup --title 'No Such Title At All' --series --seasons 2", 0, ""},
     {"lookup --title 'The Prestige' --movie --year 2006 --hostile certified=reset-mid-body", 0,
@@ -37,6 +38,8 @@ const Contract kContract[] = {
     {"serve --catalog /nonexistent", 1, "scorelens serve: cannot read /nonexistent: No such file or directory"},
     {"lookup --title Heat --movie --cacert /nonexistent", 1, "scorelens lookup: cannot read /nonexistent"},
     {"demo --host-catalog /tmp", 1, "scorelens demo: cannot read /tmp: Is a directory"},
+    {"settings --set critic-meter=off --defaults /proc/scorelens.json", 1,
+     "scorelens settings: cannot save /proc/scorelens.json: cannot create a temporary file: "},
 
     {"", 2, "scorelens: a subcommand is required; one of demo, lookup, preview, serve, settings"},
     {"bogus", 2, "scorelens: unknown subcommand \"bogus\"; the subcommands are demo, lookup, preview, serve, settings"},
