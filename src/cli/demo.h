@@ -52,6 +52,27 @@ std::string describeTitle(const host::CatalogTitle& title);
 // The catalog as a table: video id, title, kind, year, seasons or running time.
 void printCatalog(const host::Catalog& catalog, std::ostream& out);
 
+// --- what demo prints (demo_report.cpp) ---
+
+// The opened page and what was gathered about it, for printing.
+struct PageReport {
+  const DemoOptions* options = nullptr;
+  host::HostApplication* app = nullptr;
+  long videoId = 0;
+  TitleChoice choice;
+  host::TitlePage page;
+  bool older = false;  // the older title page
+  Ref<CXEnhancedRatingViewContainer> strip;
+  nlohmann::json stripState;  // stripJson of the strip, null without one
+  nlohmann::json requests, openedURLs, warnings;
+  double elapsedMs = -1;  // page open to the strip settled; -1 when it did not within the limit
+  std::string services;   // which services answered
+};
+// What the strip settled on: "scores", "a message" or "blank".
+std::string settledOn(const nlohmann::json& strip);
+void printPageJson(const PageReport& report, std::ostream& out);
+void printPageText(const PageReport& report, std::ostream& out);
+
 // --- the page as the module left it (demo_page_state.cpp) ---
 
 // The current page keeps its strip on its data source, the older page in its summary cell; nil when none.

@@ -5,7 +5,6 @@
 
 #include <fmt/format.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -71,29 +70,6 @@ void storePreferences(const DemoOptions& o) {
   store(o.audienceMeter, "CXAudienceRatingMeterEnabled");
 }
 
-// What the strip settled on, in a few words.
-std::string settledOn(const nlohmann::json& strip) {
-  if (strip.is_null()) return "blank";
-  if (!strip["rows"].empty() && !strip["rows"][0]["icon"].is_null()) return "scores";
-  return strip["message"]["visible"].get<bool>() ? "a message" : "blank";
-}
-
-// The time to a settled strip, split into the requests' and the page's own
-// (its delays, the module's spinner and fades): the requests run one after
-// the other, so their times add up.
-std::string settleLine(const Opening& opening, const nlohmann::json& strip, const nlohmann::json& requests, bool reopen) {
-  double network = 0;
-  for (const auto& r : requests) network += r["ms"].get<double>();
-  network = std::min(network, opening.elapsedMs);
-  std::string split = requests.empty()
-                          ? " (no request: all of it the page's own delays and fades)"
-                          : fmt::format(" ({:.0f} ms network in {} request{}, {:.0f} ms the page's own delays and fades)",
-                                        network, requests.size(), requests.size() == 1 ? "" : "s",
-                                        opening.elapsedMs - network);
-  return fmt::format("Page open to strip settled: {:.0f} ms, on {}{}{}\n", opening.elapsedMs, settledOn(strip), split,
-                     reopen ? "; reopened" : "");
-}
-
 // A lookup that failed leaves the page shown (the strip says so in its own
 // words); the line on standard error says which request and why.
 void warnOfFailedRequests(const nlohmann::json& strip, const TransferLog& transfers) {
@@ -106,153 +82,87 @@ void warnOfFailedRequests(const nlohmann::json& strip, const TransferLog& transf
     warn("demo", transfers.failure().line() + "; the scores stay unconfirmed");
 }
 
-void printFacts(const host::TitlePage& page, bool older, bool cached, std::ostream& out) {
-  out << "\nFacts gathered from the page:\n";
-  if (auto m = modelOf(page)) {
-    auto j = modelJson(m.get());
-    bool any = false;
-    for (const char* key : {"title", "releaseYear", "runtime", "numSeasons", "isMovie", "actors", "directors", "writers", "creators"})
-      if (!j[key].is_null()) {
-        out << fmt::format("  {:<12} {}\n", key, j[key].dump());
-        any = true;
-      }
-    if (!any) out << (cached ? "  none: the scores came from the cache, so the page needed none\n" : "  none\n");
-  } else if (older) {
-    out << "  (the older page keeps none: each showing of its summary cell gathers them anew)\n";
-  }
-}
-
-void printText(const host::HostApplication& app, const DemoOptions& o, const std::string& services, long videoId,
-               const TitleChoice& choice) {
-  std::cout << fmt::format("Host {} on an {}, ScoreLens loaded; {}\n", o.hostVersion, host::deviceName(app.device()),
-                           services);
-  if (!choice.others.empty()) {
-    std::cout << fmt::format("Opened {}; also matching:", describeTitle(*app.catalog().find(videoId)));
-    for (const host::CatalogTitle* t : choice.others) std::cout << " " << describeTitle(*t) << ";";
-    std::cout << " open one with --video-id\n";
-  }
-  std::cout << "\n";
+// The host booted on the given defaults file; nullptr after the error line.
+host::HostApplication* bootHost(const DemoOptions& o, const std::string& defaultsPath, int* status) {
+  host::HostConfig config;
+  config.version = o.hostVersion;
+  config.device = host::parseDevice(o.device).value();  // checked as an option
+  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
+  config.bundlePath = installLayout().hostBundlePath;
+  config.catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
+  config.userDefaultsPath = defaultsPath;
+  auto booted = host::HostApplication::boot(config);
+  if (booted) return booted.value();
+  // The version and the device were checked as options: what is left is a file (the catalog, the module).
+  *status = fail("demo", kFileError, booted.error().message);
+  return nullptr;
 }
 
 int runDemo(const DemoOptions& o) {
   if (o.sweep) return runSweep(o);
+  const std::string catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
+  if (!o.hostCatalog.empty())
+    if (std::string why = unreadableFile(o.hostCatalog); !why.empty()) return fail("demo", kFileError, why);
   if (o.list) {
-    auto catalog = host::Catalog::load(o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog);
+    auto catalog = host::Catalog::load(catalogPath);
     if (!catalog) return fail("demo", kFileError, catalog.error().message);
     printCatalog(catalog.value(), std::cout);
     return kDone;
   }
-  if (!o.hostCatalog.empty())
-    if (std::string why = unreadableFile(o.hostCatalog); !why.empty()) return fail("demo", kFileError, why);
   StartFailure failure;
   auto env = ServiceEnvironment::start(o.services, &failure);
   if (!env) return fail("demo", failure.status, failure.reason);
   // The host works on a scratch copy of --defaults: this run's form flags never reach the user's file.
   DefaultsFile defaults(o.defaultsFile, "demo", DefaultsFile::Use::ReadOnly);
   if (std::string unusable = defaults.open(); !unusable.empty()) warn("demo", unusable + "; showing the defaults");
-
-  auto device = host::parseDevice(o.device);
-  if (!device) return fail("demo", kBadUsage, device.error().message);
-  host::HostConfig config;
-  config.version = o.hostVersion;
-  config.device = device.value();
-  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
-  config.bundlePath = installLayout().hostBundlePath;
-  config.catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
-  config.userDefaultsPath = defaults.path();
-  auto booted = host::HostApplication::boot(config);
-  if (!booted) return fail("demo", o.hostCatalog.empty() ? kBadUsage : kFileError, booted.error().message);
-  host::HostApplication& app = *booted.value();
+  int status = kDone;
+  host::HostApplication* app = bootHost(o, defaults.path(), &status);
+  if (!app) return status;
   storePreferences(o);
-  if (o.networkStatus) app.setNetworkStatus(static_cast<host::NetworkStatus>(*o.networkStatus));
-  TitleChoice choice;
-  auto videoId = chooseVideo(app.catalog(), o, &choice);
-  if (!videoId) return fail("demo", kBadUsage, choice.error);
+  if (o.networkStatus) app->setNetworkStatus(static_cast<host::NetworkStatus>(*o.networkStatus));
+  PageReport report;
+  report.options = &o;
+  report.app = app;
+  auto videoId = chooseVideo(app->catalog(), o, &report.choice);
+  if (!videoId) return fail("demo", kBadUsage, report.choice.error);
+  report.videoId = *videoId;
 
   TransferLog transfers;
-  Opening opening = openAndSettle(app, o, *videoId);
+  Opening opening = openAndSettle(*app, o, *videoId);
   if (o.reopen && opening.page.isOpen()) {
     opening.page.close();
-    app.runUntil([&] { return !opening.page.isOpen(); }, std::chrono::seconds(2));
+    app->runUntil([&] { return !opening.page.isOpen(); }, std::chrono::seconds(2));
     transfers.clear();
-    app.clearPresentedSheets();
-    opening = openAndSettle(app, o, *videoId);
+    app->clearPresentedSheets();
+    opening = openAndSettle(*app, o, *videoId);
   }
   if (!opening.page.isOpen()) return fail("demo", kLookupFailed, "the page did not open");
-  Ref<CXEnhancedRatingViewContainer> strip = stripOf(opening.page);
-  app.layoutIfNeeded();
-  UIView* window = app.rootNavigationController()->viewIfLoaded();
-  uikit::auditLayout(window);
-  nlohmann::json warnings = uikit::layoutWarnings();
-  UICollectionViewCell* stripCell = strip ? cellHolding(strip.get()) : nullptr;
-  const bool older = static_cast<bool>(opening.page.legacyPage());
-  std::string error;
+  report.page = opening.page;
+  report.elapsedMs = opening.elapsedMs;
+  report.strip = stripOf(opening.page);
+  report.older = static_cast<bool>(opening.page.legacyPage());
+  app->layoutIfNeeded();
+  uikit::auditLayout(app->rootNavigationController()->viewIfLoaded());
+  report.warnings = uikit::layoutWarnings();
   if (o.picture.wanted()) {
     // The whole window as the user sees it: the navigation stack's view.
-    UINavigationController* root = app.rootNavigationController();
+    std::string error;
+    UINavigationController* root = app->rootNavigationController();
     if (!writePicture(root ? root->view() : nullptr, o.picture, UIColor::blackColor(), &error))
       return fail("demo", kFileError, error);
   }
-
-  nlohmann::json requests = nlohmann::json::array();
+  report.requests = nlohmann::json::array();
   for (const auto& r : transfers.records())
-    requests.push_back({{"method", r.method}, {"url", r.url}, {"ms", std::lround(r.milliseconds)}, {"status", r.status}});
-  nlohmann::json opened = nlohmann::json::array();
-  for (const auto& url : app.openedURLs()) opened.push_back(utf8(url->absoluteString().get()));
-  nlohmann::json stripObject = strip ? stripJson(strip.get()) : nlohmann::json(nullptr);
-  warnOfFailedRequests(stripObject, transfers);
-  const nlohmann::json elapsed = opening.elapsedMs < 0 ? nlohmann::json(nullptr) : nlohmann::json(std::lround(opening.elapsedMs));
-
-  if (o.json) {
-    nlohmann::json others = nlohmann::json::array();
-    for (const host::CatalogTitle* t : choice.others)
-      others.push_back({{"videoId", t->videoId}, {"title", t->title}, {"year", t->year}, {"isMovie", t->isMovie}});
-    if (strip) {
-      stripObject["placed"] = strip->superview() != nullptr;
-      stripObject["aboveButton"] = stripIsAbovePlayButton(strip.get());
-      stripObject["frame"] = windowFrame(strip.get());
-    }
-    nlohmann::json cell = nullptr;
-    if (stripCell) cell = {{"class", stripCell->className()}, {"frame", windowFrame(stripCell)}};
-    nlohmann::json j = {
-        {"host", {{"version", o.hostVersion}, {"device", host::deviceName(app.device())}}},
-        {"page",
-         {{"videoId", *videoId},
-          {"title", titleOf(opening.page)},
-          {"metadataLine", metadataLineOf(opening.page)},
-          {"generation", older ? "older" : "current"},
-          {"cell", cell}}},
-        {"otherMatches", others},
-        {"model", modelJson(modelOf(opening.page).get())},
-        {"strip", stripObject},
-        {"requests", requests},
-        {"sheetShown", !app.presentedSheets().empty()},
-        {"openedURLs", opened},
-        {"layoutWarnings", warnings},
-        {"settledOn", elapsed.is_null() ? nlohmann::json(nullptr) : nlohmann::json(settledOn(stripObject))},
-        {"elapsedMs", elapsed}};
-    notePicture(j, o.picture);
-    std::cout << j.dump(2) << "\n";
-    return kDone;
-  }
-  printText(app, o, env->describe(), *videoId, choice);
-  printPicture(opening.page, strip.get(), std::cout);
-  const bool cached = requests.empty() && settledOn(stripObject) == "scores";
-  printFacts(opening.page, older, cached, std::cout);
-  std::cout << "\nRequests:\n";
-  if (requests.empty()) std::cout << (cached ? "  none: the scores came from the cache\n" : "  none\n");
-  for (const auto& r : requests)
-    std::cout << fmt::format("  {:>5} ms  {} {} -> {}\n", r["ms"].get<long>(), r["method"].get<std::string>(),
-                             r["url"].get<std::string>(), r["status"].get<long>());
-  if (opening.elapsedMs >= 0) std::cout << "\n" << settleLine(opening, stripObject, requests, o.reopen);
-  if (opening.elapsedMs < 0)
-    std::cout << "\nThe strip did not settle within 10 seconds.\n";
-  else if (settledOn(stripObject) == "blank" && strip && !strip->ratingDataTask())
-    std::cout << (older ? "The strip stays blank: the facts on this page are not enough for a lookup.\n"
-                        : "The strip stays blank: no lookup was started.\n");
-  std::cout << "\nLayout warnings:" << (warnings.empty() ? " none" : "") << "\n";
-  for (const auto& w : warnings) std::cout << "  " << w.get<std::string>() << "\n";
-  if (o.picture.wanted()) std::cout << fmt::format("\nPicture: {} (scale {})\n", o.picture.png, o.picture.scale);
+    report.requests.push_back({{"method", r.method}, {"url", r.url}, {"ms", std::lround(r.milliseconds)}, {"status", r.status}});
+  report.openedURLs = nlohmann::json::array();
+  for (const auto& url : app->openedURLs()) report.openedURLs.push_back(utf8(url->absoluteString().get()));
+  report.stripState = report.strip ? stripJson(report.strip.get()) : nlohmann::json(nullptr);
+  report.services = env->describe();
+  warnOfFailedRequests(report.stripState, transfers);
+  if (o.json)
+    printPageJson(report, std::cout);
+  else
+    printPageText(report, std::cout);
   return kDone;
 }
 
