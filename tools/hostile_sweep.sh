@@ -17,7 +17,10 @@ for endpoint in home search certified; do
     rc=$?
     seconds=$(echo "$(date +%s.%N) - $start" | bc)
     printf '%-9s %-28s exit %d  %5.1f s  %s\n' "$endpoint" "$scenario" "$rc" "$seconds" "$(echo "$err" | tail -n 1)"
-    [ "$rc" -eq 3 ] || status=1
+    # A failed certified request leaves the rating standing: a warning, status 0.
+    expected=3
+    [ "$endpoint" = certified ] && expected=0
+    [ "$rc" -eq "$expected" ] || status=1
   done
 done
 exit $status
