@@ -7,11 +7,10 @@
 #include <stdlib.h>
 
 #include <cerrno>
-#include <cstring>
-
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <optional>
