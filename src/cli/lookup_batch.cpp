@@ -148,14 +148,21 @@ class Batch : public std::enable_shared_from_this<Batch> {
   }
 
  private:
+  // The handler may come after a time-out gave up on it (a cancelled task
+  // still answers), so what it writes is shared, not on this stack.
   bool fetchTokensOnce() {
     if (CXEnhancedRatingsManager::hasValidSessionTokens()) return true;
-    std::mutex lock;
-    std::optional<bool> failed;
-    auto task = CXEnhancedRatingsManager::homepageDataTaskWithCompletionHandler([&](bool f) {
-      std::lock_guard g(lock);
-      failed = f;
-      if (f) tokensFailure_ = transfers_.failure();
+    struct Answer {
+      std::mutex lock;
+      std::optional<bool> failed;
+      LookupError error;
+    };
+    auto answer = std::make_shared<Answer>();
+    auto task = CXEnhancedRatingsManager::homepageDataTaskWithCompletionHandler([answer, self = shared_from_this()](bool f) {
+      LookupError error = f ? self->transfers_.failure() : LookupError{};
+      std::lock_guard g(answer->lock);
+      answer->failed = f;
+      answer->error = std::move(error);
       dispatch::MainRunLoop::wakeUp();
     });
     if (!task) {
@@ -165,16 +172,18 @@ class Batch : public std::enable_shared_from_this<Batch> {
     task->resume();
     const bool answered = dispatch::MainRunLoop::runUntil(
         [&] {
-          std::lock_guard g(lock);
-          return failed.has_value();
+          std::lock_guard g(answer->lock);
+          return answer->failed.has_value();
         },
         kQuietLimit);
     if (!answered) {
       task->cancel();
       tokensFailure_ = {"home", "timed-out", "the ratings site's home page did not answer in time"};
+      return false;
     }
-    std::lock_guard g(lock);
-    return failed && !*failed;
+    std::lock_guard g(answer->lock);
+    if (*answer->failed) tokensFailure_ = answer->error;
+    return !*answer->failed;
   }
 
   static LookupReport failedReport(LookupError error) {
