@@ -40,7 +40,7 @@ std::string bindFailure(const std::string& address, std::uint16_t port) {
   where.sin_port = htons(port);
   std::string reason = "the address is not an IPv4 address";
   if (::inet_pton(AF_INET, address.c_str(), &where.sin_addr) == 1)
-    reason = ::bind(probe, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 ? "the port was taken meanwhile"
+    reason = ::bind(probe, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 ? "it was busy, and is free again now"
                                                                                  : std::strerror(errno);
   ::close(probe);
   return reason;

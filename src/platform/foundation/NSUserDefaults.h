@@ -64,7 +64,7 @@ class NSUserDefaults : public NSObject {
   // memory, and every later write tries again). Saving nothing over a damaged
   // file that has not been written since it was read is skipped (YES).
   bool synchronize();
-  // Why the file was read as empty ("cannot read: Permission denied", "not
+  // Why the file was read as empty ("cannot open: Permission denied", "not
   // JSON (...)"), or empty when it loaded (or did not exist).
   std::string lastLoadError() const;
   // Why the last save failed ("cannot rename: Is a directory"), or empty when
