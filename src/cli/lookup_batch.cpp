@@ -85,11 +85,11 @@ bool sameFile(int a, int b) {
 // up on its lookup still finds the batch.
 class Batch : public std::enable_shared_from_this<Batch> {
  public:
-  Batch(std::vector<Line> lines, const BatchOptions& options, bool noCertify)
+  Batch(std::vector<Line> lines, const BatchOptions& options, bool noCertify, const TransferLog& transfers)
       : lines_(std::move(lines)),
         options_(options),
         noCertify_(noCertify),
-        transfers_(/*keepAll=*/false),
+        transfers_(transfers),
         results_(lines_.size()),
         handlerCalls_(lines_.size(), 0),
         done_(lines_.size(), false),
@@ -345,7 +345,7 @@ class Batch : public std::enable_shared_from_this<Batch> {
   std::vector<Line> lines_;
   const BatchOptions options_;
   bool noCertify_;
-  TransferLog transfers_;
+  const TransferLog& transfers_;
   LookupError tokensFailure_{"home", "no-tokens", "the ratings site's home page carried no usable search tokens"};
   Clock::time_point start_;
   Clock::time_point lastProgress_;
@@ -389,7 +389,10 @@ int runBatchLookup(const BatchOptions& options, bool noCertify, const ServiceOpt
   StartFailure failure;
   auto env = ServiceEnvironment::start(services, &failure);
   if (!env) return fail("lookup", failure.status, failure.reason);
-  return std::make_shared<Batch>(std::move(lines), options, noCertify)->run();
+  // The batch may end on the session's queue (its last handler lets it go), so
+  // the log it reads lives for the process, installed once from this thread.
+  static const TransferLog* const transfers = new TransferLog(/*keepAll=*/false);
+  return std::make_shared<Batch>(std::move(lines), options, noCertify, *transfers)->run();
 }
 
 }  // namespace cli
