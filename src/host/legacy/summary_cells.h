@@ -25,6 +25,7 @@
 
 #include <memory>
 
+#include "host/art/box_art.h"
 #include "host/title_page/page_items.h"
 #include "host/version.h"
 #include "platform/foundation/NSValue.h"
@@ -43,6 +44,8 @@ class SummaryCellModel : public NSObject {
   Ref<NSNumber> numSeasons() const { return numSeasons_; }      // "@@:", nil for a film
   Ref<NSString> cast() const { return cast_; }                  // "@@:", "Cast: A, B, C"
   std::string synopsis, maturity, supplementalMessage;
+  std::string length;       // "2h 50m" for a film, "5 Seasons" for a series
+  std::string artworkName;  // whose box art to show
 
  private:
   Ref<NSString> titleText_, cast_;
@@ -102,8 +105,8 @@ class DisplayPageSummaryArtCell : public LegacySummaryCell {
 
  private:
   void show(const SummaryCellModel* model) override;
-  Ref<UIImageView> art_;
-  Ref<UILabel> title_, year_, badge_;
+  Ref<BoxArtView> art_;
+  Ref<UILabel> title_, year_, length_, badge_;
   Ref<UIView> ratingContainer_;
 };
 
