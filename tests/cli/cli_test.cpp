@@ -128,9 +128,11 @@ TEST(CliDemo, OlderHostShowsScoresInItsSummaryCell) {
   EXPECT_NE(text.find("| Heat "), std::string::npos) << text;
   EXPECT_NE(text.find("| 1995  \u00B7  R  \u00B7  2h 49m"), std::string::npos) << text;
   std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);)
-    if (line.starts_with("| ") || line.starts_with("+-"))
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("| ") || line.starts_with("+-")) {
       EXPECT_TRUE(line.ends_with(" |") || line.ends_with("-+")) << "cut off: " << line;
+    }
+  }
 }
 
 // "9.48.0" < "16.1": numerically, part by part.

@@ -90,24 +90,25 @@ void BoxArtView::layoutSubviews() {
   std::vector<Ref<UIView>> parts = canvas_->subviewList();
   if (parts.size() != kSkyBands + 1 + kBuildings + kShadeBands) return;
   size_t k = 0;
-  const CGFloat skyBand = std::ceil(h / kSkyBands);
-  for (int i = 0; i < kSkyBands; ++i) parts[k++]->setFrame(CGRectMake(0, i * skyBand, w, skyBand + 1));
+  // Bands and buildings split the art edge to edge, each rounded to whole points.
+  auto split = [](CGFloat length, int count, int i) {
+    return std::make_pair(std::round(length * i / count), std::round(length * (i + 1) / count));
+  };
+  for (int i = 0; i < kSkyBands; ++i) {
+    auto [top, bottom] = split(h, kSkyBands, i);
+    parts[k++]->setFrame(CGRectMake(0, top, w, bottom - top));
+  }
   const CGFloat sun = std::round(std::min(w, h) * 0.22);
   parts[k++]->setFrame(CGRectMake(std::round(w * 0.62), std::round(h * 0.3), sun, sun));
-  const CGFloat buildingWidth = std::ceil(w / kBuildings);
   for (int i = 0; i < kBuildings; ++i) {
+    auto [left, right] = split(w, kBuildings, i);
     CGFloat tall = std::round(h * 0.6 * static_cast<CGFloat>(parts[k]->tag()) / 100);
-    parts[k++]->setFrame(CGRectMake(i * buildingWidth, h - tall, buildingWidth + 1, tall));
+    parts[k++]->setFrame(CGRectMake(left, h - tall, right - left, tall));
   }
-  const CGFloat shadeTop = h * 0.55, shadeBand = std::ceil((h - shadeTop) / kShadeBands);
-  for (int i = 0; i < kShadeBands; ++i)
-    parts[k++]->setFrame(CGRectMake(0, std::round(shadeTop + i * shadeBand), w, shadeBand + 1));
-  // The bands overlap by a point to leave no seam; none reaches past the art.
-  for (const Ref<UIView>& part : parts) {
-    CGRect f = part->frame();
-    f.size.width = std::max<CGFloat>(0, std::min(f.size.width, w - f.origin.x));
-    f.size.height = std::max<CGFloat>(0, std::min(f.size.height, h - f.origin.y));
-    part->setFrame(f);
+  const CGFloat shadeTop = std::round(h * 0.55);
+  for (int i = 0; i < kShadeBands; ++i) {
+    auto [top, bottom] = split(h - shadeTop, kShadeBands, i);
+    parts[k++]->setFrame(CGRectMake(0, shadeTop + top, w, bottom - top));
   }
 }
 

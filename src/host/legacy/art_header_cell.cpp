@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "host/legacy/cell_parts.h"
 #include "host/metadata_line.h"
-#include "host/title_page/display_page_views.h"
 
 namespace host {
 
@@ -42,10 +42,7 @@ UIView* LegacyArtHeaderCell::initWithFrame(CGRect frame) {
   UICollectionViewCell::initWithFrame(frame);
   UIView* content = contentView();
   content->setBackgroundColor(UIColor::blackColor());
-  art_ = newView<BoxArtView>();
-  art_->setAccessibilityIdentifier(NSString::stringWithUTF8String("boxArt"));
-  art_->setTranslatesAutoresizingMaskIntoConstraints(false);
-  content->addSubview(art_);
+  art_ = legacy::addBoxArt(content);
   title_ = overlayLabel("titleLabel", UIFont::boldSystemFontOfSize(kHeaderTitleSize), UIColor::whiteColor(), 2);
   facts_ = overlayLabel("factsLabel", UIFont::systemFontOfSize(kHeaderFactsSize),
                         make<UIColor>(0.85, 0.85, 0.85, 1), 1);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "host/art/box_art.h"
 #include "platform/uikit/UIKit.h"
 #include "platform/uikit/text_metrics.h"
 
@@ -25,6 +26,9 @@ inline std::string joinedNames(const std::vector<std::string>& names, size_t lim
 inline CGFloat cellTextHeight(const UILabel* label, CGFloat width) {
   return uikit::measureText(label->text(), label->font(), label->numberOfLines(), width).height;
 }
+
+// The title's art ("boxArt"), placed by constraints, added to content.
+Ref<BoxArtView> addBoxArt(UIView* content);
 
 // The app's buttons: Play filled in white with dark text, the others dark
 // grey with white text; the title bold, the corners rounded.

@@ -4,7 +4,6 @@
 
 #include "host/legacy/cell_parts.h"
 #include "host/art/box_art.h"
-#include "host/title_page/display_page_views.h"
 
 namespace host {
 
@@ -23,10 +22,7 @@ UIView* DisplayPageSummaryArtCell::initWithFrame(CGRect frame) {
   LegacySummaryCell::initWithFrame(frame);
   UIView* content = contentView();
   content->setBackgroundColor(UIColor::blackColor());
-  art_ = newView<BoxArtView>();
-  art_->setAccessibilityIdentifier(NSString::stringWithUTF8String("boxArt"));
-  art_->setTranslatesAutoresizingMaskIntoConstraints(false);
-  content->addSubview(art_);
+  art_ = legacy::addBoxArt(content);
   title_ = addLabel("titleLabel", kSummaryTitleSize, 0, UIColor::whiteColor());
   title_->setFont(UIFont::boldSystemFontOfSize(kSummaryTitleSize));
   year_ = addLabel("releaseYearLabel", kSummaryYearSize, 1, UIColor::lightGrayColor());

@@ -6,10 +6,19 @@
 #include "host/legacy/cell_parts.h"
 #include "host/classes/register.h"
 #include "host/metadata_line.h"
+#include "host/title_page/display_page_views.h"
 
 namespace host {
 
 using namespace legacy;
+
+Ref<BoxArtView> legacy::addBoxArt(UIView* content) {
+  Ref<BoxArtView> art = newView<BoxArtView>();
+  art->setAccessibilityIdentifier(NSString::stringWithUTF8String("boxArt"));
+  art->setTranslatesAutoresizingMaskIntoConstraints(false);
+  content->addSubview(art);
+  return art;
+}
 
 Ref<UIButton> legacy::makeButton(const char* identifier, const char* title, bool primary) {
   Ref<UIButton> button = UIButton::buttonWithType(UIButtonTypeSystem);

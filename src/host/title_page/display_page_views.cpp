@@ -120,10 +120,10 @@ void DisplayPageBillboardView::layoutSubviews() {
 UIView* DisplayPageBrandGenreTitleView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
   Ref<UILabel> brand = addLabelPart("brandLabel");
-  brand->setFont(UIFont::boldSystemFontOfSize(12));
+  brand->setFont(UIFont::boldSystemFontOfSize(11));
   brand->setTextColor(UIColor::lightGrayColor());
-  addLabelPart("showTitle")->setFont(UIFont::boldSystemFontOfSize(26));
-  setRowHeights({14, 30});
+  addLabelPart("showTitle")->setFont(UIFont::boldSystemFontOfSize(23));
+  setRowHeights({13, 27});  // a line of each font: the cell keeps its height
   return this;
 }
 
