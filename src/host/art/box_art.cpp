@@ -49,7 +49,8 @@ void BoxArtView::setArtworkName(const std::string& name) {
   UIKIT_MAIN_THREAD_ONLY();
   if (name == name_ && canvas_->subviewList().size() > 0) return;
   name_ = name;
-  for (const Ref<UIView>& old : canvas_->subviewList()) old->removeFromSuperview();
+  const std::vector<Ref<UIView>> painted = canvas_->subviewList();  // held: removal changes the list
+  for (const Ref<UIView>& old : painted) old->removeFromSuperview();
   if (name_.empty()) return;
   uint64_t seed = seedOf(name_);
   auto next = [&seed] {
