@@ -126,7 +126,9 @@ TEST(CliDemo, OlderHostShowsScoresInItsSummaryCell) {
   EXPECT_NE(text.find("Layout warnings: none"), std::string::npos);
   // The text picture reads the screen: the art header's title and year line, every line kept inside the frame.
   EXPECT_NE(text.find("| Heat "), std::string::npos) << text;
-  EXPECT_NE(text.find("| 1995  \u00B7  R  \u00B7  2h 49m"), std::string::npos) << text;
+  const size_t year = text.find("| 1995  \u00B7  R  \u00B7  2h 49m"), words = text.find("| Two-row strip");
+  EXPECT_TRUE(year != std::string::npos && words > year && text.find("| Play", words) != std::string::npos)
+      << "the strip in words between the year line and Play: " << text;
   std::istringstream lines(text);
   for (std::string line; std::getline(lines, line);) {
     if (line.starts_with("| ") || line.starts_with("+-")) {
@@ -183,6 +185,10 @@ TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
         if (t["text"].get<std::string>().find(text) != std::string::npos) return t["frame"][1].get<double>();
       return 1e9;
     };
+    for (size_t k = 1; k < screen.size(); ++k)
+      EXPECT_GE(screen[k]["frame"][1].get<double>() + screen[k]["frame"][3].get<double>() / 2,
+                screen[k - 1]["frame"][1].get<double>())
+          << where << ": in reading order, " << screen[k - 1]["text"] << " then " << screen[k]["text"];
     const auto& strip = j["strip"]["frame"];
     EXPECT_LT(top(j["page"]["title"]), strip[1].get<double>()) << where << ": " << screen.dump();
     EXPECT_LT(top(film ? "1995" : "2008"), strip[1].get<double>()) << where << ": " << screen.dump();

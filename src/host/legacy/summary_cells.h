@@ -7,7 +7,8 @@
 //
 // Versions of the layout (what the app shipped):
 //   DisplayPageSummaryArtCell (iPad, before 9.48.0): box art on the left; to
-//     its right title, year, the rating container (maturity badge), the
+//     its right the title (bold), the year with the running time or seasons
+//     beside it, the rating container (maturity badge), the
 //     supplemental message right below it, the synopsis. The app sizes the
 //     cell by hand in calculatedSize:, from its fixed metrics and the
 //     synopsis's measured text; the bottom is free.
@@ -21,7 +22,10 @@
 //                     top constraint "merchPlayTop" hangs it below the message;
 //     14.28.0         the message sits in a stack view, which merchPlayTop
 //                     hangs the merch view below.
-// Main thread only.
+// The above-the-fold cell has the title's art, title and year line in a cell
+// of its own above it (art_header_cell.h). A file per cell:
+// summary_cell.cpp (what both share, the list cell, loading),
+// summary_art_cell.cpp, above_the_fold_cell.cpp. Main thread only.
 
 #include <memory>
 
