@@ -185,6 +185,9 @@ TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
         if (t["text"].get<std::string>().find(text) != std::string::npos) return t["frame"][1].get<double>();
       return 1e9;
     };
+    for (const auto& t : screen)
+      EXPECT_TRUE(t["frame"][1].get<double>() < (pad ? 1024 : 812) && t["frame"][1].get<double>() + t["frame"][3].get<double>() > 0)
+          << where << ": " << t["text"] << " is not on the screen";
     for (size_t k = 1; k < screen.size(); ++k)
       EXPECT_GE(screen[k]["frame"][1].get<double>() + screen[k]["frame"][3].get<double>() / 2,
                 screen[k - 1]["frame"][1].get<double>())
