@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/picture_output.h"
+#include "cli/screen_report.h"
 #include "cli/service_setup.h"
 #include "host/HostApplication.h"
 #include "scorelens/lookup/CXVideoDisplayPageModel.h"
@@ -67,6 +68,7 @@ struct PageReport {
   nlohmann::json requests, openedURLs, warnings;
   double elapsedMs = -1;  // page open to the strip settled; -1 when it did not within the limit
   std::string services;   // which services answered
+  std::vector<ScreenText> screen;  // every visible text, in reading order
 };
 // What the strip settled on: "scores", "a message" or "blank".
 std::string settledOn(const nlohmann::json& strip);
@@ -96,8 +98,9 @@ std::string stripSummary(const nlohmann::json& strip);
 
 // --- the text picture (demo_text_picture.cpp) ---
 
-// The page as a framed block of text, top to bottom.
-void printPicture(const host::TitlePage& page, CXEnhancedRatingViewContainer* strip, std::ostream& out);
+// The screen as a framed block of text in reading order (screen_report.h),
+// with the strip in words where it sits.
+void printPicture(const std::vector<ScreenText>& screen, CXEnhancedRatingViewContainer* strip, std::ostream& out);
 
 // --- the sweep (demo_sweep.cpp) ---
 

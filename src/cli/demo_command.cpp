@@ -142,8 +142,10 @@ int runDemo(const DemoOptions& o) {
   report.strip = stripOf(opening.page);
   report.older = static_cast<bool>(opening.page.legacyPage());
   app->layoutIfNeeded();
-  uikit::auditLayout(app->rootNavigationController()->viewIfLoaded());
+  UIView* window = app->rootNavigationController()->viewIfLoaded();
+  uikit::auditLayout(window);
   report.warnings = uikit::layoutWarnings();
+  report.screen = screenTexts(window);
   if (o.picture.wanted()) {
     // The whole window as the user sees it: the navigation stack's view.
     std::string error;

@@ -81,6 +81,7 @@ void printPageJson(const PageReport& r, std::ostream& out) {
       {"requests", r.requests},
       {"sheetShown", !r.app->presentedSheets().empty()},
       {"openedURLs", r.openedURLs},
+      {"screen", screenJson(r.screen)},
       {"layoutWarnings", r.warnings},
       {"settledOn", settled ? nlohmann::json(settledOn(r.stripState)) : nlohmann::json(nullptr)},
       {"elapsedMs", settled ? nlohmann::json(std::lround(r.elapsedMs)) : nlohmann::json(nullptr)}};
@@ -98,7 +99,7 @@ void printPageText(const PageReport& r, std::ostream& out) {
     out << " open one with --video-id\n";
   }
   out << "\n";
-  printPicture(r.page, r.strip.get(), out);
+  printPicture(r.screen, r.strip.get(), out);
   const std::string on = settledOn(r.stripState);
   const bool cached = r.requests.empty() && on == "scores";
   printFacts(r, cached, out);

@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "cli/commands.h"
+#include "cli/contact_sheet.h"
 #include "cli/demo.h"
 
 extern char** environ;
@@ -112,6 +113,7 @@ int runSweep(const DemoOptions& o) {
 
   nlohmann::json all = nlohmann::json::array();
   std::vector<std::string> failed;
+  std::vector<SheetPage> sheet;
   for (size_t i = 0; i < runs.size(); ++i) {
     const std::vector<std::string>& args = runs[i];
     nlohmann::json page = outputs[i] ? nlohmann::json::parse(*outputs[i], nullptr, false) : nlohmann::json();
@@ -119,6 +121,9 @@ int runSweep(const DemoOptions& o) {
       failed.push_back(fmt::format("{} {} {}", args[4], args[6], args[8]));
       continue;
     }
+    if (o.picture.wanted())
+      sheet.push_back({(pictures / sweepPictureName(args[4], args[6], args[8])).string(), args[4], args[6], args[8],
+                       stripSummary(page["strip"]), page["layoutWarnings"].size()});
     if (o.json) {
       all.push_back(page);
       continue;
@@ -136,9 +141,13 @@ int runSweep(const DemoOptions& o) {
                              warnings.empty() ? "none" : std::to_string(warnings.size()));
     for (const auto& w : warnings) std::cout << "    " << w.get<std::string>() << "\n";
   }
+  std::string error;
+  if (o.picture.wanted() && !writeContactSheet((pictures / "sheet.png").string(), sheet, &error))
+    return fail("demo", kFileError, error);
   if (o.json) std::cout << all.dump(2) << "\n";
   if (!o.json && o.picture.wanted())
-    std::cout << fmt::format("\nPictures: {} in {} (scale {})\n", runs.size() - failed.size(), o.picture.png, o.picture.scale);
+    std::cout << fmt::format("\nPictures: {} in {} (scale {}), and all of them in sheet.png\n",
+                             runs.size() - failed.size(), o.picture.png, o.picture.scale);
   std::cout.flush();
   if (failed.empty()) return kDone;
   // A page's own run says why on its standard error, above this line.

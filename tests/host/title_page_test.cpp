@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
 #include "host/metadata_line.h"
@@ -174,11 +175,23 @@ TEST_F(TitlePage, CellsStackFromTheTopAndCarryTheViewsTheModuleLooksFor) {
     }
     for (const Ref<UIView>& sub : view->subviewList()) checkLines(sub.get());
   };
+  std::map<std::string, UILabel*> labels;
+  std::function<void(UIView*)> collect = [&](UIView* view) {
+    if (auto* label = objc_cast<UILabel>(view)) labels[utf8(label->accessibilityIdentifier())] = label;
+    for (const Ref<UIView>& sub : view->subviewList()) collect(sub.get());
+  };
   for (const host::PageCell& cell : cells) {
     auto* view = objc_cast<UIView>(cell.cell.get());
     view->layoutIfNeeded();
     checkLines(view);
+    collect(view);
   }
+  // The title stands out: larger than the kind above it and the line of facts below, and bold.
+  ASSERT_TRUE(labels.count("showTitle") && labels.count("brandLabel") && labels.count("metadataLabel"));
+  UIFont* title = labels["showTitle"]->font();
+  EXPECT_GT(title->pointSize(), labels["brandLabel"]->font()->pointSize());
+  EXPECT_GT(title->pointSize(), labels["metadataLabel"]->font()->pointSize());
+  EXPECT_EQ(utf8(title->fontName()), kUIBoldSystemFontName);
 
   // Read through the run time, as the module reads them.
   auto hostedView = [&](host::PageItemKind kind) -> StrongId {
