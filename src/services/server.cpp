@@ -8,6 +8,8 @@
 #include <cstring>
 #include <optional>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 
 #include <openssl/pem.h>
@@ -240,9 +242,14 @@ Status ServicesServer::start() {
   // cpp-httplib's default sets SO_REUSEPORT, with which a second server on
   // a busy port starts "successfully" and takes a share of the first one's
   // connections. SO_REUSEADDR alone still allows a quick restart.
+  // TCP_NODELAY (inherited by accepted connections): an answer goes out as
+  // its headers, then its body, in two writes; with Nagle's algorithm on, the
+  // second waited for the acknowledgement of the first, which the client
+  // delays by 40 ms, on every answer whose body fits in one segment.
   server_->set_socket_options([](socket_t socket) {
     int yes = 1;
     ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
   });
   // Short, so that stop() does not wait long on a client's idle connection.
   server_->set_keep_alive_timeout(1);
