@@ -12,6 +12,7 @@
 #include "scorelens/lookup/CXEnhancedRatingsManager.h"
 #include "services/catalog.h"
 #include "services/search_index.h"
+#include "services/title_index.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ const SearchAnswer& searchAnswer() {
   static const SearchAnswer answer = [] {
     auto catalog = services::Catalog::load(SCORELENS_SERVICES_DATA_DIR "/ratings-catalog.json");
     if (!catalog) std::abort();
-    nlohmann::json body = services::answerSearchQueries(catalog.value(), "content_rt", kSearchRequest).body;
+    nlohmann::json body = services::answerSearchQueries(services::TitleIndex(catalog.value()), "content_rt", kSearchRequest).body;
     nlohmann::json& hits = body["results"][0]["hits"];
     for (nlohmann::json& hit : hits) {
       std::string description = hit.value("description", std::string());
