@@ -16,6 +16,7 @@
 #include "cli/install_layout.h"
 #include "cli/report.h"
 #include "cli/strip_report.h"
+#include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIView.h"
@@ -25,21 +26,21 @@ namespace cli {
 namespace {
 
 using namespace demo;
-using Clock = std::chrono::steady_clock;
 
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+// On the host's clock: the page's own delays and fades count as on a device,
+// whether the clock skips them or real time passes.
+double msSince(std::uint64_t start) { return static_cast<double>(dispatch::Clock::now() - start) / 1e6; }
 
 struct Opening {
   host::TitlePage page;
   double elapsedMs = -1;  // page open to scores (or message) shown
+  double networkMs = 0;   // the requests' own time, from resume to answer, added up
   bool settledInTime = false;
 };
 
 Opening openAndSettle(host::HostApplication& app, const DemoOptions& o, long videoId) {
   Opening opening;
-  Clock::time_point start = Clock::now();
+  const std::uint64_t start = dispatch::Clock::now();
   auto page = app.openPage(videoId);
   if (!page) return opening;
   opening.page = page.value();
@@ -89,6 +90,9 @@ void storePreferences(const DemoOptions& o) {
 }
 
 int runDemo(const DemoOptions& o) {
+  // The page's delays and animations on the host's clock, which skips the
+  // waits in which only they are left; the network's time stays real.
+  if (!o.realTime) dispatch::Clock::setSkipping(true);
   if (o.sweep) return runSweep(o);
   std::string error;
   auto env = ServiceEnvironment::start(o.services, &error);
@@ -128,14 +132,12 @@ int runDemo(const DemoOptions& o) {
   }
 
   TransferLog transfers;
-  Clock::time_point since = Clock::now();
   Opening opening = openAndSettle(app, o, *videoId);
   if (o.reopen && opening.page.isOpen()) {
     opening.page.close();
     app.runUntil([&] { return !opening.page.isOpen(); }, std::chrono::seconds(2));
     transfers.clear();
     app.clearPresentedSheets();
-    since = Clock::now();
     opening = openAndSettle(app, o, *videoId);
   }
   if (!opening.page.isOpen()) {
@@ -159,8 +161,10 @@ int runDemo(const DemoOptions& o) {
   }
 
   nlohmann::json requests = nlohmann::json::array();
-  for (const auto& r : transfers.records())
+  for (const auto& r : transfers.records()) {
     requests.push_back({{"method", r.method}, {"url", r.url}, {"ms", std::lround(r.milliseconds)}, {"status", r.status}});
+    opening.networkMs += r.milliseconds;
+  }
   nlohmann::json sheet = false;
   nlohmann::json opened = nlohmann::json::array();
   for (const auto& url : app.openedURLs()) opened.push_back(utf8(url->absoluteString().get()));
@@ -188,7 +192,9 @@ int runDemo(const DemoOptions& o) {
         {"sheetShown", !app.presentedSheets().empty()},
         {"openedURLs", opened},
         {"layoutWarnings", warnings},
-        {"elapsedMs", opening.elapsedMs < 0 ? nlohmann::json(nullptr) : nlohmann::json(std::lround(opening.elapsedMs))}};
+        {"elapsedMs", opening.elapsedMs < 0 ? nlohmann::json(nullptr) : nlohmann::json(std::lround(opening.elapsedMs))},
+        {"networkMs", std::lround(opening.networkMs)},
+        {"clock", o.realTime ? "real time" : "host"}};
     notePicture(j, o.picture);
     std::cout << j.dump(2) << "\n";
   } else {
@@ -209,7 +215,8 @@ int runDemo(const DemoOptions& o) {
       std::cout << fmt::format("  {:>5} ms  {} {} -> {}\n", r["ms"].get<long>(), r["method"].get<std::string>(),
                                r["url"].get<std::string>(), r["status"].get<long>());
     if (opening.elapsedMs >= 0)
-      std::cout << fmt::format("\nPage open to scores shown: {:.0f} ms{}\n", opening.elapsedMs, o.reopen ? " (reopened)" : "");
+      std::cout << fmt::format("\nPage open to scores shown: {:.0f} ms{} (network {:.0f} ms)\n", opening.elapsedMs,
+                               o.reopen ? " (reopened)" : "", opening.networkMs);
     else if (older && strip && !strip->ratingDataTask())
       std::cout << "\nThe strip stays blank: the facts on this page are not enough for a lookup.\n";
     else if (strip && !strip->ratingDataTask())
@@ -220,7 +227,6 @@ int runDemo(const DemoOptions& o) {
     for (const auto& w : warnings) std::cout << "  " << w.get<std::string>() << "\n";
     if (o.picture.wanted()) std::cout << fmt::format("\nPicture: {} (scale {})\n", o.picture.png, o.picture.scale);
   }
-  (void)since;
   return 0;
 }
 
@@ -235,6 +241,9 @@ void addDemoCommand(CLI::App& app, Runner& run) {
   cmd->add_option("--video-id", o->videoId, "Video id to open")->excludes(title);
   cmd->add_option("--host-catalog", o->hostCatalog, "Host catalog (JSON)")->check(CLI::ExistingFile);
   cmd->add_flag("--reopen", o->reopen, "Close the page and open it again (the cached path)");
+  cmd->add_flag("--real-time", o->realTime,
+                "Run the page's delays and animations on the wall clock (default: the host's clock skips the "
+                "waits in which nothing else happens)");
   cmd->add_option("--network-status", o->networkStatus, "The host's network status (3: no lookup)");
   auto onOff = CLI::IsMember({"on", "off"});
   cmd->add_option("--critic-percentage", o->criticPercentage)->check(onOff);

@@ -96,6 +96,7 @@ int runSweep(const DemoOptions& o) {
                                           std::pair{"--audience-meter", &o.audienceMeter}})
           if (*value) args.insert(args.end(), {flag, **value});
         if (!o.defaultsFile.empty()) args.insert(args.end(), {"--defaults", o.defaultsFile});
+        if (o.realTime) args.push_back("--real-time");
         if (!o.hostCatalog.empty()) args.insert(args.end(), {"--host-catalog", o.hostCatalog});
         if (o.picture.wanted())
           args.insert(args.end(), {"--png", (pictures / sweepPictureName(version, device, title)).string(), "--scale",

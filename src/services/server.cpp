@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -50,6 +51,32 @@ std::shared_ptr<SSL_CTX> contextFor(const tls::Credentials& credentials) {
       SSL_CTX_use_PrivateKey(context.get(), pkey.get()) != 1)
     return nullptr;
   return context;
+}
+
+// Ends every connection the server accepted on `port`: a client's idle
+// keep-alive connection would otherwise hold stop() for the whole keep-alive
+// time, as the server's threads only look at it between reads. Its sockets
+// are the ones whose own end is on the port and that do not listen.
+void shutDownConnections(std::uint16_t port) {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+    const int fd = std::atoi(entry.path().filename().c_str());
+    sockaddr_storage local{};
+    socklen_t size = sizeof local;
+    int listening = 0;
+    socklen_t flagSize = sizeof listening;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size) != 0 ||
+        ::getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &flagSize) != 0 || listening) {
+      continue;
+    }
+    const std::uint16_t localPort =
+        local.ss_family == AF_INET    ? ntohs(reinterpret_cast<const sockaddr_in*>(&local)->sin_port)
+        : local.ss_family == AF_INET6 ? ntohs(reinterpret_cast<const sockaddr_in6*>(&local)->sin6_port)
+                                      : 0;
+    if (localPort == port) {
+      ::shutdown(fd, SHUT_RDWR);
+    }
+  }
 }
 
 }  // namespace
@@ -196,6 +223,7 @@ void ServicesServer::stop() {
   }
   if (server_ && thread_.joinable()) {
     server_->stop();
+    shutDownConnections(port_);
     thread_.join();
   }
   if (preparing_.joinable()) {

@@ -81,6 +81,21 @@ TEST(CliDemo, ScoresAppearAboveThePlayButtonOfAFilmPage) {
   EXPECT_GE(j["requests"].size(), 2u);
 }
 
+TEST(CliDemo, TheHostsClockShowsTheSamePageAsTheWallClock) {
+  // One lookup that succeeds, one whose search never answers within its time-out.
+  for (std::string args : {"", "--title 'The Prestige' --hostile search=stall --timeout 1"}) {
+    auto host = demo(args);
+    auto wall = demo(args + " --real-time");
+    ASSERT_FALSE(host.empty() || wall.empty()) << args;
+    EXPECT_EQ(host["clock"], "host");
+    EXPECT_EQ(wall["clock"], "real time");
+    for (const char* part : {"strip", "layoutWarnings", "model", "page", "sheetShown"}) {
+      EXPECT_EQ(host[part], wall[part]) << args << ": " << part;
+    }
+    EXPECT_EQ(host["requests"].size(), wall["requests"].size()) << args;
+  }
+}
+
 TEST(CliDemo, SeriesOnTheSwiftValueSheetAndDictionarySheetHosts) {
   auto series = demo("--host-version 16.20 --title 'Stranger Things'");
   EXPECT_FALSE(series["model"]["isMovie"].get<bool>());
