@@ -74,15 +74,18 @@ def main():
         year = rng.randint(1950, 2024)
         hits.append(hit(rng, len(hits), name, year, movie))
         # One film in eight is remade, once or twice, under the same title.
+        # Each remake in a later year, so that the year tells them apart.
         if movie and rng.random() < 0.125:
             for _ in range(rng.randint(1, 2)):
-                if len(hits) < count:
-                    year = min(2025, year + rng.randint(5, 30))
+                year += rng.randint(5, 30)
+                if len(hits) < count and year <= 2025:
                     hits.append(hit(rng, len(hits), name, year, True))
+    sequel = 0
     while len(hits) < count:  # more titles than the names give: numbered sequels
-        base = hits[len(hits) % len(names)]
-        hits.append(hit(rng, len(hits), f"{base['title']} {len(hits) // len(names) + 1}", rng.randint(1950, 2024),
-                        base["type"] == "movie"))
+        name = names[sequel % len(names)]
+        hits.append(hit(rng, len(hits), f"{name} {sequel // len(names) + 2}", rng.randint(1950, 2024),
+                        rng.random() < 0.75))
+        sequel += 1
     json.dump(hits, sys.stdout, ensure_ascii=False, indent=0)
 
 
