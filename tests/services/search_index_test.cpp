@@ -87,6 +87,20 @@ TEST(SearchRanking, PrefersAllWordsThenPrefixesOverPartialOverlap) {
   EXPECT_EQ(position(office, "The Godfather (1972)"), office.size()) << "sharing only \"the\" is no match";
 }
 
+TEST(SearchRanking, TheIndexFindsEqualTitlesOfStopWordsAndPrefixesOfTheLastWord) {
+  const Catalog catalog = Catalog::parse(R"([{"title":"The"},{"title":"Them"},{"title":"A Quiet Place"},
+                                             {"title":"Quiet"},{"title":"Heat"}])").value();
+  const services::TitleIndex index(catalog);
+  auto titles = [&](std::string_view query) {
+    std::vector<std::string> out;
+    for (const json* hit : index.rank(query, services::Filter{})) out.push_back(hit->at("title"));
+    return out;
+  };
+  EXPECT_EQ(titles("the"), std::vector<std::string>{"The"}) << "equal, though \"the\" alone is no match";
+  EXPECT_EQ(titles("qui"), (std::vector<std::string>{"Quiet", "A Quiet Place"}));
+  EXPECT_EQ(titles("a quiet place").at(0), "A Quiet Place");
+}
+
 TEST(SearchRanking, EmptyQueryListsEverySearchableHitByPopularity) {
   const auto all = ranked("");
   EXPECT_EQ(all.size(), indexedCatalog().size() - 1);

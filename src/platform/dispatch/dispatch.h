@@ -147,7 +147,7 @@ class ScopedManualClock {
 
 // Keeps a skipping clock from jumping while it lives, for work the run loop
 // cannot see that will bring it more (a network request in flight). A copy
-// holds too. Cheap (an atomic count) and a no-op in the other modes; any
+// holds too. Cheap (an atomic count), it matters only in skipping mode; any
 // thread.
 class ClockHold {
  public:
