@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "cli/command_run.h"
 
@@ -83,7 +84,7 @@ TEST(CliDemo, ScoresAppearAboveThePlayButtonOfAFilmPage) {
 
 TEST(CliDemo, TheHostsClockShowsTheSamePageAsTheWallClock) {
   // One lookup that succeeds, one whose search never answers within its time-out.
-  for (std::string args : {"", "--title 'The Prestige' --hostile search=stall --timeout 1"}) {
+  for (std::string args : {"", "--title 'The Prestige' --hostile search=stall --timeout 3"}) {
     auto host = demo(args);
     auto wall = demo(args + " --real-time");
     ASSERT_FALSE(host.empty() || wall.empty()) << args;
@@ -92,7 +93,12 @@ TEST(CliDemo, TheHostsClockShowsTheSamePageAsTheWallClock) {
     for (const char* part : {"strip", "layoutWarnings", "model", "page", "sheetShown"}) {
       EXPECT_EQ(host[part], wall[part]) << args << ": " << part;
     }
-    EXPECT_EQ(host["requests"].size(), wall["requests"].size()) << args;
+    auto urls = [](const nlohmann::json& page) {
+      std::vector<std::string> out;
+      for (const auto& request : page["requests"]) out.push_back(request["url"]);
+      return out;
+    };
+    EXPECT_EQ(urls(host), urls(wall)) << args;
   }
 }
 
