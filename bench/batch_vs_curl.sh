@@ -2,33 +2,48 @@
 # 1,000 lookups with `scorelens lookup --batch` against the stand-in services,
 # and curl --parallel making the same requests (the home page once, then one
 # search per line) to the same server in the same run.
-# Usage: bench/batch_vs_curl.sh [build dir] [lines]
+# With a third argument, the server's catalog is one of that many generated
+# titles (tools/make_catalog.py, remakes among them), the lines are titles
+# spread over it, and each result is checked to be the line's own title.
+# Usage: bench/batch_vs_curl.sh [build dir] [lines] [catalog titles]
 set -euo pipefail
 build=${1:-build/default}
 lines=${2:-1000}
+titles=${3:-}
 scorelens="$build/src/cli/scorelens"
 work=$(mktemp -d)
-trap 'kill "$server" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "$server" 2>/dev/null || true; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 
 cd "$(dirname "$0")/.."
-# The catalog's titles, round and round, as facts lines.
-python3 - "$lines" > "$work/facts.jsonl" <<'PY'
+catalog=src/services/data/ratings-catalog.json
+if [ -n "$titles" ]; then
+  catalog="$work/catalog.json"
+  python3 tools/make_catalog.py "$titles" > "$catalog"
+fi
+# The catalog's titles as facts lines: round and round the shipped one, or
+# spread evenly over a generated one; beside them, the emsId each should find.
+python3 - "$lines" "$catalog" "$work/expected.txt" > "$work/facts.jsonl" <<'PY'
 import json, sys
-hits = json.load(open("src/services/data/ratings-catalog.json"))
-for i in range(int(sys.argv[1])):
-    h = hits[i % len(hits)]
-    facts = {"title": h["title"]}
-    if h["type"] == "movie":
-        facts.update(movie=True, year=int(h["releaseYear"]))
-    else:
-        facts.update(series=True, seasons=h.get("seasonCount", 1))
-    print(json.dumps(facts, ensure_ascii=False))
+lines, hits = int(sys.argv[1]), json.load(open(sys.argv[2]))
+step = max(1, len(hits) // lines) if len(hits) > lines else 1
+with open(sys.argv[3], "w") as expected:
+    for i in range(lines):
+        h = hits[(i * step) % len(hits)]
+        facts = {"title": h["title"]}
+        if h["type"] == "movie":
+            facts.update(movie=True, year=int(h["releaseYear"]))
+        else:
+            facts.update(series=True, seasons=len(h.get("seasons", [])) or 1)
+        print(json.dumps(facts, ensure_ascii=False))
+        print(h.get("emsId", ""), file=expected)
 PY
 
 port=$((20000 + RANDOM % 20000))
-"$scorelens" serve --port "$port" --ca-out "$work/ca.pem" > "$work/serve.log" 2>&1 &
+started=$(date +%s.%N)
+"$scorelens" serve --port "$port" --catalog "$catalog" --ca-out "$work/ca.pem" > "$work/serve.log" 2>&1 &
 server=$!
-for _ in $(seq 100); do [ -s "$work/ca.pem" ] && break; sleep 0.1; done
+for _ in $(seq 600); do grep -q "Press Ctrl-C" "$work/serve.log" 2>/dev/null && break; sleep 0.05; done
+ready=$(date +%s.%N)
 search_host=79frdp12pn-dsn.algolia.net
 routes=(--connect-to "www.rottentomatoes.com:443:127.0.0.1:$port" --connect-to "$search_host:443:127.0.0.1:$port"
         --connect-to "flixster.com:443:127.0.0.1:$port")
@@ -76,6 +91,16 @@ curl_time=$(echo "$end - $start" | bc -l)
 
 echo "results: $(wc -l < "$work/results.jsonl") lines; in order: $(python3 -c "
 import json,sys; n=[json.loads(l)['line'] for l in open('$work/results.jsonl')]; print(n == list(range(1, len(n)+1)))")"
+[ -z "$titles" ] || python3 - "$work/results.jsonl" "$work/expected.txt" <<'PY'
+import json, sys
+results = [json.loads(l) for l in open(sys.argv[1])]
+expected = [l.strip() for l in open(sys.argv[2])]
+found = sum(1 for r, e in zip(results, expected) if r.get("rating") and r["rating"].get("emsId") == e)
+print(f"titles found as themselves: {found} of {len(expected)}")
+PY
+printf 'server: %s titles, ready in %.2f s, resident memory %s after the runs\n' \
+  "$(grep -o 'Serving [0-9]* titles' "$work/serve.log" | grep -o '[0-9]*')" "$(echo "$ready - $started" | bc -l)" \
+  "$(grep VmRSS /proc/$server/status | awk '{printf "%.0f MB", $2 / 1024}')"
 cat "$work/stats.txt" | tr '\r' '\n' | grep '^batch:' || true
 printf 'scorelens lookup --batch: %.3f s (%.0f lookups/s)\n' "$batch" "$(echo "$lines / $batch" | bc -l)"
 printf 'curl --parallel (16):     %.3f s (%.0f lookups/s)\n' "$curl_time" "$(echo "$lines / $curl_time" | bc -l)"

@@ -26,6 +26,7 @@ struct DemoOptions {
   std::string hostCatalog;
   bool reopen = false;
   bool list = false;
+  bool realTime = false;  // the page's waits on the wall clock rather than the host's skipping clock
   std::optional<long> networkStatus;
   // Written to the defaults only when given: otherwise the stored (or default) choice stands.
   std::optional<std::string> criticPercentage, criticMeter, audiencePercentage, audienceMeter;

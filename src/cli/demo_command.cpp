@@ -16,6 +16,7 @@
 #include "cli/install_layout.h"
 #include "cli/report.h"
 #include "cli/strip_report.h"
+#include "platform/dispatch/dispatch.h"
 #include "platform/foundation/NSUserDefaults.h"
 #include "platform/uikit/UINavigationController.h"
 #include "platform/uikit/UIView.h"
@@ -25,11 +26,10 @@ namespace cli {
 namespace {
 
 using namespace demo;
-using Clock = std::chrono::steady_clock;
 
-double msSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
+// On the host's clock: the page's own delays and fades count as on a device,
+// whether the clock skips them or real time passes.
+double msSince(std::uint64_t start) { return static_cast<double>(dispatch::Clock::now() - start) / 1e6; }
 
 struct Opening {
   host::TitlePage page;
@@ -39,7 +39,7 @@ struct Opening {
 
 Opening openAndSettle(host::HostApplication& app, const DemoOptions& o, long videoId) {
   Opening opening;
-  Clock::time_point start = Clock::now();
+  const std::uint64_t start = dispatch::Clock::now();
   auto page = app.openPage(videoId);
   if (!page) return opening;
   opening.page = page.value();
@@ -99,6 +99,9 @@ host::HostApplication* bootHost(const DemoOptions& o, const std::string& default
 }
 
 int runDemo(const DemoOptions& o) {
+  // The page's delays and animations on the host's clock, which skips the
+  // waits in which only they are left; the network's time stays real.
+  if (!o.realTime) dispatch::Clock::setSkipping(true);
   if (o.sweep) return runSweep(o);
   const std::string catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
   if (!o.hostCatalog.empty())
@@ -183,6 +186,9 @@ void addDemoCommand(CLI::App& app, Runner& run) {
   cmd->add_option("--host-catalog", o->hostCatalog, "Host catalog (JSON)");
   cmd->add_flag("--list", o->list, "Print the host catalog's titles and exit");
   cmd->add_flag("--reopen", o->reopen, "Close the page and open it again (the cached path)");
+  cmd->add_flag("--real-time", o->realTime,
+                "Run the page's delays and animations on the wall clock (default: the host's clock skips the "
+                "waits in which nothing else happens)");
   cmd->add_option("--network-status", o->networkStatus, "The host's network status (3: no lookup)");
   auto onOff = CLI::IsMember({"on", "off"});
   // For this run only: --defaults is read, never written.

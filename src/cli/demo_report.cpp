@@ -13,13 +13,18 @@
 namespace cli::demo {
 namespace {
 
-// The time to a settled strip, split into the requests' and the page's own
-// (its delays, the module's spinner and fades): the requests run one after
-// the other, so their times add up.
-std::string settleLine(const PageReport& r) {
+// The requests' own time: they run one after the other, so their times add
+// up; never more than the page took in all.
+double networkMs(const PageReport& r) {
   double network = 0;
   for (const auto& request : r.requests) network += request["ms"].get<double>();
-  network = std::min(network, r.elapsedMs);
+  return r.elapsedMs >= 0 ? std::min(network, r.elapsedMs) : network;
+}
+
+// The time to a settled strip, split into the requests' and the page's own
+// (its delays, the module's spinner and fades).
+std::string settleLine(const PageReport& r) {
+  const double network = networkMs(r);
   const size_t n = r.requests.size();
   std::string split = n == 0 ? " (no request: all of it the page's own delays and fades)"
                              : fmt::format(" ({:.0f} ms network in {} request{}, {:.0f} ms the page's own delays and fades)",
@@ -84,7 +89,9 @@ void printPageJson(const PageReport& r, std::ostream& out) {
       {"screen", screenJson(r.screen)},
       {"layoutWarnings", r.warnings},
       {"settledOn", settled ? nlohmann::json(settledOn(r.stripState)) : nlohmann::json(nullptr)},
-      {"elapsedMs", settled ? nlohmann::json(std::lround(r.elapsedMs)) : nlohmann::json(nullptr)}};
+      {"elapsedMs", settled ? nlohmann::json(std::lround(r.elapsedMs)) : nlohmann::json(nullptr)},
+      {"networkMs", std::lround(networkMs(r))},
+      {"clock", o.realTime ? "real time" : "host"}};
   notePicture(j, o.picture);
   out << j.dump(2) << "\n";
 }

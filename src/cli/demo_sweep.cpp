@@ -6,10 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <future>
 #include <iostream>
+#include <thread>
 
 #include "cli/commands.h"
 #include "cli/contact_sheet.h"
@@ -93,6 +95,7 @@ int runSweep(const DemoOptions& o) {
                                           std::pair{"--audience-meter", &o.audienceMeter}})
           if (*value) args.insert(args.end(), {flag, **value});
         if (!o.defaultsFile.empty()) args.insert(args.end(), {"--defaults", o.defaultsFile});
+        if (o.realTime) args.push_back("--real-time");
         if (!o.hostCatalog.empty()) args.insert(args.end(), {"--host-catalog", o.hostCatalog});
         if (o.picture.wanted())
           args.insert(args.end(), {"--png", (pictures / sweepPictureName(version, device, title)).string(), "--scale",
@@ -101,8 +104,10 @@ int runSweep(const DemoOptions& o) {
         runs.push_back(std::move(args));
       }
 
-  // A few pages at a time: each mostly waits for its loopback lookups.
-  constexpr size_t kAtOnce = 3;
+  // Pages at once: on the host's clock a page mostly computes (its waits are
+  // skipped), so twice the cores keeps them busy while some pages wait for
+  // their loopback lookups; on the wall clock pages mostly wait.
+  const size_t kAtOnce = std::max<size_t>(3, (o.realTime ? 3 : 2) * std::thread::hardware_concurrency());
   std::vector<std::optional<std::string>> outputs(runs.size());
   for (size_t first = 0; first < runs.size(); first += kAtOnce) {
     std::vector<std::future<std::optional<std::string>>> batch;

@@ -1,6 +1,8 @@
 #include "services/home_page.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstdint>
 #include <random>
 
@@ -114,12 +116,44 @@ class Filler {
   std::minstd_rand random_;
 };
 
-std::string tiles(const Catalog& catalog, Filler& filler, std::string_view heading) {
+// A section lists a fixed number of titles picked by its own order, as the
+// site's carousels do, so the page is the same size whatever the catalog holds.
+constexpr std::size_t kTilesPerSection = 40;
+constexpr std::size_t kPageBytes = 1024 * 1024;
+
+double numberMember(const json& hit, const char* name) {
+  auto it = hit.find(name);
+  return it != hit.end() && it->is_number() ? it->get<double>() : 0.0;
+}
+
+double criticsScore(const json& hit) {
+  auto rt = hit.find("rottenTomatoes");
+  return rt != hit.end() && rt->is_object() ? numberMember(*rt, "criticsScore") : 0.0;
+}
+
+// The first kTilesPerSection hits of kind `type` by `key`, highest first;
+// ties keep catalog order.
+template <typename Key>
+std::vector<const json*> pick(const Catalog& catalog, std::string_view type, Key key) {
+  std::vector<std::pair<double, const json*>> keyed;
+  for (const json& hit : catalog.hits()) {
+    if (textMember(hit, "type") == type) keyed.emplace_back(key(hit), &hit);
+  }
+  const auto count = std::min(keyed.size(), kTilesPerSection);
+  std::partial_sort(keyed.begin(), keyed.begin() + static_cast<std::ptrdiff_t>(count), keyed.end(),
+                    [](const auto& a, const auto& b) { return a.first > b.first || (a.first == b.first && a.second < b.second); });
+  std::vector<const json*> picked;
+  for (std::size_t i = 0; i < count; ++i) picked.push_back(keyed[i].second);
+  return picked;
+}
+
+std::string tiles(const std::vector<const json*>& hits, Filler& filler, std::string_view heading) {
   std::string out = fmt::format(
       "<section class=\"dynamic-poster-list\" data-qa=\"{}\">\n<h2 class=\"h2\">{}</h2>\n"
       "<tiles-carousel-responsive skeleton=\"panel\">\n",
       filler.hex(8), escapeHtml(heading));
-  for (const json& hit : catalog.hits()) {
+  for (const json* entry : hits) {
+    const json& hit = *entry;
     const auto type = textMember(hit, "type");
     const auto title = textMember(hit, "title");
     out += fmt::format(
@@ -135,6 +169,24 @@ std::string tiles(const Catalog& catalog, Filler& filler, std::string_view headi
   }
   out += "</tiles-carousel-responsive>\n</section>\n";
   return out;
+}
+
+// The site's stylesheet and script bundles: the same on every page, whatever
+// the catalog or the tokens, so they are made once a process.
+struct Bundles {
+  std::string css, headScript, lateScript, tailScript;
+};
+
+const Bundles& bundles() {
+  static const Bundles made{Filler(20240607).css(90 * 1024), Filler(20240608).script(60 * 1024),
+                            Filler(20240609).script(70 * 1024), Filler(20240610).script(kPageBytes)};
+  return made;
+}
+
+// The first whole lines of `text` that make at least `bytes`.
+std::string_view linesOf(const std::string& text, std::size_t bytes) {
+  const auto end = text.find('\n', std::min(bytes, text.size()));
+  return std::string_view(text).substr(0, end == std::string::npos ? text.size() : end + 1);
 }
 
 std::string settingsAssignment(std::string_view applicationId, std::string_view apiKey, HomePageVariant variant) {
@@ -170,9 +222,9 @@ nlohmann::ordered_json thirdPartySettings(std::string_view applicationId, std::s
 
 std::string renderHomePage(const Catalog& catalog, std::string_view applicationId, std::string_view apiKey,
                            HomePageVariant variant) {
-  Filler filler(20240607);
+  Filler filler(20240611);  // the tiles' varying attributes
   std::string page;
-  page.reserve(400 * 1024);
+  page.reserve(kPageBytes + 1024);
   page +=
       "<!DOCTYPE html>\n<html lang=\"en\" dir=\"ltr\" xmlns:fb=\"http://www.facebook.com/2008/fbml\" "
       "xmlns:og=\"http://opengraphprotocol.org/schema/\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -184,8 +236,8 @@ std::string renderHomePage(const Catalog& catalog, std::string_view applicationI
       "<link rel=\"preconnect\" href=\"https://www.gstatic.com\">\n"
       "<link rel=\"preconnect\" href=\"https://resizing.flixster.com\">\n"
       "<link rel=\"canonical\" href=\"https://www.rottentomatoes.com/\">\n";
-  page += "<style>\n" + filler.css(90 * 1024) + "</style>\n";
-  page += "<script>\n" + filler.script(60 * 1024) + "</script>\n";
+  page += "<style>\n" + bundles().css + "</style>\n";
+  page += "<script>\n" + bundles().headScript + "</script>\n";
   page +=
       "<script>\nvar root = window;\nroot.RottenTomatoes = root.RottenTomatoes || {};\n"
       "root.RottenTomatoes.context = {\"layout\":{\"header\":{\"editorial\":{\"id\":\"hp\"}}},"
@@ -194,21 +246,27 @@ std::string renderHomePage(const Catalog& catalog, std::string_view applicationI
   page +=
       "root.RottenTomatoes.dtmData = {\"webVersion\":\"node\",\"rtVersion\":3.1,\"loggedInStatus\":\"\","
       "\"customerId\":\"\",\"pageName\":\"rt | home\"};\n</script>\n";
-  page += "<script>\n" + filler.script(70 * 1024) + "</script>\n</head>\n";
+  page += "<script>\n" + bundles().lateScript + "</script>\n</head>\n";
   page +=
       "<body class=\"body no-touch\">\n<div id=\"main\" class=\"container\">\n"
       "<rt-header-nav data-qa=\"header-nav\"><a href=\"/\" slot=\"logo\">Rotten Tomatoes</a>"
       "<search-algolia data-qa=\"search-algolia\"></search-algolia>"
       "<a href=\"/browse/movies_in_theaters/\">Movies</a><a href=\"/browse/tv_series_browse/\">TV Shows</a>"
       "<a href=\"/browse/movies_at_home/\">Movies at Home</a></rt-header-nav>\n";
-  page += tiles(catalog, filler, "Popular Streaming Movies");
-  page += tiles(catalog, filler, "New TV Tonight");
-  page += tiles(catalog, filler, "Most Popular TV on RT");
-  page += tiles(catalog, filler, "Certified Fresh Picks");
+  auto byPopularity = [](const json& hit) { return numberMember(hit, "popularity"); };
+  auto byYear = [](const json& hit) { return std::atof(textMember(hit, "releaseYear").c_str()); };
+  page += tiles(pick(catalog, "movie", byPopularity), filler, "Popular Streaming Movies");
+  page += tiles(pick(catalog, "tv", byYear), filler, "New TV Tonight");
+  page += tiles(pick(catalog, "tv", byPopularity), filler, "Most Popular TV on RT");
+  page += tiles(pick(catalog, "movie", criticsScore), filler, "Certified Fresh Picks");
   page +=
       "<footer class=\"footer container\" data-qa=\"footer\"><p>Copyright &copy; Fandango. All rights reserved. "
       "Critique &amp; commentaire — « cinéma » … ★★★★</p></footer>\n</div>\n";
-  page += "<script>\n" + filler.script(40 * 1024) + "</script>\n</body>\n</html>\n";
+  // The site's bundles make up the rest of its megabyte.
+  const std::string end = "</script>\n</body>\n</html>\n";
+  page += "<script>\n";
+  page += linesOf(bundles().tailScript, kPageBytes - std::min(kPageBytes, page.size() + end.size()));
+  page += end;
   return page;
 }
 

@@ -26,9 +26,10 @@ enum class HomePageVariant {
 // is a nested object, so its text ends in two closing braces.
 nlohmann::ordered_json thirdPartySettings(std::string_view applicationId, std::string_view apiKey);
 
-// Renders the page, a few hundred kilobytes of UTF-8, with tiles for the
-// titles of `catalog`. The same arguments always give the same bytes.
-// Cost: a few milliseconds.
+// Renders the page, about a megabyte of UTF-8 whatever the catalog holds,
+// with four carousels of a fixed number of the catalog's titles (the most
+// popular films, the newest series, ...). The same arguments always give the
+// same bytes. Cost: a few milliseconds.
 std::string renderHomePage(const Catalog& catalog, std::string_view applicationId, std::string_view apiKey,
                            HomePageVariant variant = HomePageVariant::Normal);
 

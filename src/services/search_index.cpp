@@ -1,5 +1,7 @@
 #include "services/search_index.h"
 
+#include "services/title_index.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -19,98 +21,6 @@ namespace services {
 namespace {
 
 using nlohmann::json;
-using Words = std::vector<std::string>;
-
-bool isArticle(std::string_view word) { return word == "the" || word == "a" || word == "an"; }
-
-// Words that alone never make a hit relevant: without this "the office"
-// would bring back every title that starts with "The".
-bool isStopWord(std::string_view word) {
-  static constexpr std::array<std::string_view, 14> kStopWords = {
-      "the", "a", "an", "and", "of", "or", "in", "on", "at", "to", "for", "le", "la", "el"};
-  return std::find(kStopWords.begin(), kStopWords.end(), word) != kStopWords.end();
-}
-
-Words withoutLeadingArticle(const Words& words) {
-  if (words.size() > 1 && isArticle(words.front())) {
-    return Words(words.begin() + 1, words.end());
-  }
-  return words;
-}
-
-bool containsWord(const Words& words, const std::string& word) {
-  return std::find(words.begin(), words.end(), word) != words.end();
-}
-
-bool someWordStartsWith(const Words& words, const std::string& prefix) {
-  return std::any_of(words.begin(), words.end(),
-                     [&](const std::string& w) { return w.starts_with(prefix); });
-}
-
-bool containsInOrder(const Words& name, const Words& query) {
-  return std::search(name.begin(), name.end(), query.begin(), query.end()) != name.end();
-}
-
-// Relevance of one name (a title or an aka title) to the query; 0 means none.
-int nameScore(const Words& query, const Words& name) {
-  if (query.empty() || name.empty()) {
-    return 0;
-  }
-  if (query == name) {
-    return 1000;
-  }
-  if (withoutLeadingArticle(query) == withoutLeadingArticle(name)) {
-    return 900;
-  }
-  std::size_t matched = 0;
-  std::size_t whole = 0;
-  bool meaningful = false;
-  for (std::size_t i = 0; i < query.size(); ++i) {
-    const bool isWhole = containsWord(name, query[i]);
-    // Only the last word may be a prefix: it is the one still being typed.
-    const bool isPrefix = !isWhole && i + 1 == query.size() && someWordStartsWith(name, query[i]);
-    if (isWhole || isPrefix) {
-      ++matched;
-      whole += isWhole ? 1 : 0;
-      meaningful = meaningful || !isStopWord(query[i]);
-    }
-  }
-  if (!meaningful) {
-    return 0;
-  }
-  if (matched == query.size()) {
-    int score = 500;
-    score += whole == query.size() ? 100 : 0;
-    score += containsInOrder(name, query) ? 50 : 0;
-    const auto extra = name.size() > query.size() ? name.size() - query.size() : 0;
-    score -= static_cast<int>(std::min<std::size_t>(extra, 20)) * 5;
-    return score;
-  }
-  return static_cast<int>(100 * matched / query.size());
-}
-
-int hitScore(const Words& query, const json& hit) {
-  int best = 0;
-  if (auto title = hit.find("title"); title != hit.end() && title->is_string()) {
-    best = nameScore(query, searchWords(title->get_ref<const std::string&>()));
-  }
-  if (auto aka = hit.find("aka"); aka != hit.end() && aka->is_array()) {
-    for (const auto& name : *aka) {
-      if (name.is_string()) {
-        // An alternative title ranks just below the same match on the title.
-        const int score = nameScore(query, searchWords(name.get_ref<const std::string&>()));
-        best = std::max(best, score > 0 ? std::max(score - 50, 1) : 0);
-      }
-    }
-  }
-  return best;
-}
-
-double popularity(const json& hit) {
-  auto it = hit.find("popularity");
-  return it != hit.end() && it->is_number() ? it->get<double>() : 0.0;
-}
-
 // --- filters -----------------------------------------------------------------
 
 struct Token {
@@ -368,44 +278,11 @@ Result<SearchParams> parseSearchParams(std::string_view encoded) {
   return params;
 }
 
-std::vector<const json*> rankHits(const Catalog& catalog, std::string_view query, const Filter& filter) {
-  struct Ranked {
-    const json* hit;
-    int score;
-    double popularity;
-    std::size_t position;
-  };
-  const Words queryWords = searchWords(query);
-  std::vector<Ranked> ranked;
-  const auto& hits = catalog.hits();
-  for (std::size_t i = 0; i < hits.size(); ++i) {
-    const json& hit = hits[i];
-    if (!filter.matches(hit)) {
-      continue;
-    }
-    const int score = queryWords.empty() ? 1 : hitScore(queryWords, hit);
-    if (score > 0) {
-      ranked.push_back({&hit, score, popularity(hit), i});
-    }
-  }
-  std::sort(ranked.begin(), ranked.end(), [](const Ranked& a, const Ranked& b) {
-    if (a.score != b.score) return a.score > b.score;
-    if (a.popularity != b.popularity) return a.popularity > b.popularity;
-    return a.position < b.position;
-  });
-  std::vector<const json*> result;
-  result.reserve(ranked.size());
-  for (const auto& r : ranked) {
-    result.push_back(r.hit);
-  }
-  return result;
-}
-
 json searchError(int status, std::string_view message) {
   return json{{"message", message}, {"status", status}};
 }
 
-ServiceAnswer answerSearchQueries(const Catalog& catalog, std::string_view indexName,
+ServiceAnswer answerSearchQueries(const TitleIndex& titles, std::string_view indexName,
                                   std::string_view requestBody) {
   const json body = json::parse(requestBody, nullptr, /*allow_exceptions=*/false);
   if (body.is_discarded()) {
@@ -447,7 +324,7 @@ ServiceAnswer answerSearchQueries(const Catalog& catalog, std::string_view index
       return {400, searchError(400, params.error().message)};
     }
 
-    const auto ranked = rankHits(catalog, query, params.value().filter);
+    const auto ranked = titles.rank(query, params.value().filter);
     const auto perPage = static_cast<std::size_t>(params.value().hitsPerPage);
     const auto first = std::min(ranked.size(), perPage * static_cast<std::size_t>(params.value().page));
     const auto last = std::min(ranked.size(), first + perPage);

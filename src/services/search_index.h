@@ -1,9 +1,9 @@
 #pragma once
 
 // The search service's side of a title search: parsing the query parameters
-// and filters, ranking the catalog against the query text, and composing the
-// answer in the shape the hosted search service uses. Pure functions of the
-// catalog and the request, so they are tested without a server.
+// and filters, and composing the answer in the shape the hosted search
+// service uses (the ranking is the title index's). Pure functions of the
+// index and the request, so they are tested without a server.
 
 #include <cstddef>
 #include <string>
@@ -16,6 +16,8 @@
 #include "services/result.h"
 
 namespace services {
+
+class TitleIndex;
 
 // Splits text into search words: case-folded, accents removed ("Amélie" is
 // "amelie"), apostrophes dropped inside a word ("Ocean's" is "oceans"), "&"
@@ -57,15 +59,6 @@ struct SearchParams {
 
 Result<SearchParams> parseSearchParams(std::string_view encoded);
 
-// The hits of `catalog` that pass `filter` and share a meaningful word with
-// `query`, best first: exact title, title without a leading article, all
-// words present, last word as a prefix, then partial word overlap; "aka"
-// titles count slightly less than the title; ties go to the more popular
-// hit, then to catalog order. An empty query returns every passing hit by
-// popularity. Pointers are into `catalog`.
-std::vector<const nlohmann::json*> rankHits(const Catalog& catalog, std::string_view query,
-                                            const Filter& filter);
-
 // A status and a JSON body, as one of the services answers.
 struct ServiceAnswer {
   int status = 200;
@@ -73,11 +66,11 @@ struct ServiceAnswer {
 };
 
 // Answers a multi-query request body ({"requests":[{"indexName", "query",
-// "params"}, ...]}) against `catalog`, known as index `indexName`. A body
-// that is not such an object gives 400, an unknown index 404, each with the
-// service's error object ({"message", "status"}). Hits are copied from the
-// catalog without the members only the other services read.
-ServiceAnswer answerSearchQueries(const Catalog& catalog, std::string_view indexName,
+// "params"}, ...]}) against `titles`, known as index
+// `indexName`. A body that is not such an object gives 400, an unknown index
+// 404, each with the service's error object ({"message", "status"}). Hits are
+// copied from the catalog without the members only the other services read.
+ServiceAnswer answerSearchQueries(const TitleIndex& titles, std::string_view indexName,
                                   std::string_view requestBody);
 
 // The service's error object.

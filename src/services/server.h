@@ -24,6 +24,7 @@
 #include "services/misbehaviour.h"
 #include "services/request_log.h"
 #include "services/result.h"
+#include "services/title_index.h"
 
 struct ssl_st;
 struct ssl_ctx_st;
@@ -104,17 +105,22 @@ class ServicesServer {
   // OpenSSL's server-name callback: a certificate fault's certificate.
   static int onServerName(ssl_st* ssl, int* alert, void* self);
   const std::string& homePage(HomePageVariant variant);
+  // Makes the home page and its compressed forms, so that the first client
+  // does not wait for them.
+  void prepareHomePage();
   // The body in the coding; a non-empty key names a body that never changes,
   // whose encoding is then made once and kept.
   Result<std::shared_ptr<const std::string>> encodedBody(const std::string& staticKey, ContentCoding coding,
                                                          const std::string& body);
 
   Catalog catalog_;
+  TitleIndex index_{catalog_};  // built once, before any request
   ServerOptions options_;
   RequestLog log_;
 
   std::unique_ptr<httplib::SSLServer> server_;
   std::thread thread_;
+  std::thread preparing_;  // runs prepareHomePage() from start(); joined by stop()
   std::uint16_t port_ = 0;
   std::filesystem::path caFile_;
   std::filesystem::path temporaryDirectory_;  // removed at destruction when set

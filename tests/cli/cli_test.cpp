@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli/command_run.h"
 
@@ -80,6 +81,26 @@ TEST(CliDemo, ScoresAppearAboveThePlayButtonOfAFilmPage) {
   EXPECT_EQ(j["model"]["releaseYear"], 1995);
   EXPECT_FALSE(j["model"]["actors"].empty()) << "people come from the details sheet";
   EXPECT_GE(j["requests"].size(), 2u);
+}
+
+TEST(CliDemo, TheHostsClockShowsTheSamePageAsTheWallClock) {
+  // One lookup that succeeds, one whose search never answers within its time-out.
+  for (std::string args : {"", "--title 'The Prestige' --hostile search=stall --timeout 3"}) {
+    auto host = demo(args);
+    auto wall = demo(args + " --real-time");
+    ASSERT_FALSE(host.empty() || wall.empty()) << args;
+    EXPECT_EQ(host["clock"], "host");
+    EXPECT_EQ(wall["clock"], "real time");
+    for (const char* part : {"strip", "layoutWarnings", "model", "page", "sheetShown"}) {
+      EXPECT_EQ(host[part], wall[part]) << args << ": " << part;
+    }
+    auto urls = [](const nlohmann::json& page) {
+      std::vector<std::string> out;
+      for (const auto& request : page["requests"]) out.push_back(request["url"]);
+      return out;
+    };
+    EXPECT_EQ(urls(host), urls(wall)) << args;
+  }
 }
 
 TEST(CliDemo, SeriesOnTheSwiftValueSheetAndDictionarySheetHosts) {

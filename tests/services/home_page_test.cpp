@@ -1,5 +1,6 @@
 #include "services/home_page.h"
 
+#include <fmt/format.h>
 #include <gtest/gtest.h>
 
 #include "services/certified_status.h"
@@ -44,6 +45,26 @@ TEST(HomePage, CarriesTheSearchTokensWhereAReaderCutsThem) {
   EXPECT_GT(settings.size(), 3u) << "other services' settings around it";
 
   EXPECT_EQ(page, services::renderHomePage(shippedCatalog(), "79FRDP12PN", "secret-key")) << "deterministic";
+}
+
+TEST(HomePage, StaysAboutAMegabyteWhateverTheCatalogHolds) {
+  // A page that listed every title grew past the module's body limit with
+  // a large catalog, and every lookup failed before it searched.
+  json hits = json::array();
+  for (int i = 0; i < 5000; ++i) {
+    hits.push_back({{"title", fmt::format("Title {}", i)}, {"type", i % 3 ? "movie" : "tv"},
+                    {"vanity", fmt::format("title_{}", i)}, {"popularity", i % 97}});
+  }
+  const std::string small = services::renderHomePage(shippedCatalog(), "79FRDP12PN", "k");
+  const std::string large =
+      services::renderHomePage(Catalog::parse(hits.dump()).value(), "79FRDP12PN", "k");
+  for (const std::string* page : {&small, &large}) {
+    EXPECT_GT(page->size(), 1000u * 1000);
+    EXPECT_LT(page->size(), 1100u * 1000);
+  }
+  std::size_t tiles = 0;
+  for (auto at = large.find("<tile-dynamic"); at != std::string::npos; at = large.find("<tile-dynamic", at + 1)) ++tiles;
+  EXPECT_EQ(tiles, 4u * 40) << "four carousels of forty titles";
 }
 
 TEST(HomePage, VariantsLoseTheMarkerOrBreakTheObject) {

@@ -1,4 +1,5 @@
 #include "services/search_index.h"
+#include "services/title_index.h"
 
 #include <algorithm>
 
@@ -17,11 +18,16 @@ const Catalog& indexedCatalog() {
   return catalog;
 }
 
+const services::TitleIndex& titleIndex() {
+  static const services::TitleIndex index(indexedCatalog());
+  return index;
+}
+
 services::Filter moduleFilter() { return services::parseFilter("isEmsSearchable = 1").value(); }
 
 std::vector<std::string> ranked(std::string_view query, const services::Filter& filter = moduleFilter()) {
   std::vector<std::string> labels;
-  for (const json* hit : services::rankHits(indexedCatalog(), query, filter)) {
+  for (const json* hit : titleIndex().rank(query, filter)) {
     labels.push_back(label(*hit));
   }
   return labels;
@@ -81,6 +87,20 @@ TEST(SearchRanking, PrefersAllWordsThenPrefixesOverPartialOverlap) {
   EXPECT_EQ(position(office, "The Godfather (1972)"), office.size()) << "sharing only \"the\" is no match";
 }
 
+TEST(SearchRanking, TheIndexFindsEqualTitlesOfStopWordsAndPrefixesOfTheLastWord) {
+  const Catalog catalog = Catalog::parse(R"([{"title":"The"},{"title":"Them"},{"title":"A Quiet Place"},
+                                             {"title":"Quiet"},{"title":"Heat"}])").value();
+  const services::TitleIndex index(catalog);
+  auto titles = [&](std::string_view query) {
+    std::vector<std::string> out;
+    for (const json* hit : index.rank(query, services::Filter{})) out.push_back(hit->at("title"));
+    return out;
+  };
+  EXPECT_EQ(titles("the"), std::vector<std::string>{"The"}) << "equal, though \"the\" alone is no match";
+  EXPECT_EQ(titles("qui"), (std::vector<std::string>{"Quiet", "A Quiet Place"}));
+  EXPECT_EQ(titles("a quiet place").at(0), "A Quiet Place");
+}
+
 TEST(SearchRanking, EmptyQueryListsEverySearchableHitByPopularity) {
   const auto all = ranked("");
   EXPECT_EQ(all.size(), indexedCatalog().size() - 1);
@@ -109,7 +129,7 @@ TEST(SearchFilters, ParseNumericAndFacetClausesAndRefuseTheRest) {
 }
 
 TEST(SearchAnswer, AnswersTheModulesRequestInTheServicesShape) {
-  const auto answer = services::answerSearchQueries(indexedCatalog(), "content_rt",
+  const auto answer = services::answerSearchQueries(titleIndex(), "content_rt",
                                                      services::testing::searchBody("The Prestige"));
   ASSERT_EQ(answer.status, 200) << answer.body.dump();
   const json& result = answer.body.at("results").at(0);
@@ -127,7 +147,7 @@ TEST(SearchAnswer, AnswersTheModulesRequestInTheServicesShape) {
 
 TEST(SearchAnswer, HonoursHitsPerPageAndPage) {
   auto page = [](const std::string& params) {
-    return services::answerSearchQueries(indexedCatalog(), "content_rt", services::testing::searchBody("", params))
+    return services::answerSearchQueries(titleIndex(), "content_rt", services::testing::searchBody("", params))
         .body.at("results").at(0);
   };
   const json all = page("hitsPerPage=1000");
@@ -152,7 +172,7 @@ TEST(SearchAnswer, RefusesMalformedRequestsWithTheServicesErrorObject) {
       {services::testing::searchBody("heat", "filters=a%20%3D%201%20OR%20b%20%3D%202"), 400, "filters"},
   };
   for (const auto& [body, status, message] : cases) {
-    const auto answer = services::answerSearchQueries(indexedCatalog(), "content_rt", body);
+    const auto answer = services::answerSearchQueries(titleIndex(), "content_rt", body);
     EXPECT_EQ(answer.status, status) << body;
     EXPECT_EQ(answer.body.value("status", 0), status) << body;
     EXPECT_NE(answer.body.value("message", "").find(message), std::string::npos) << body << " -> " << answer.body;

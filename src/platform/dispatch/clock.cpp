@@ -14,8 +14,13 @@ namespace {
 
 constexpr std::uint64_t kLatest = DISPATCH_TIME_FOREVER - 1;
 
-std::atomic<bool> g_manual{false};
+enum class Mode { Real, Manual, Skipping };
+
+std::atomic<Mode> g_mode{Mode::Real};
 std::atomic<std::uint64_t> g_manualNow{0};
+std::atomic<std::uint64_t> g_skipped{0};  // skipping mode: added to real time
+std::atomic<long> g_holds{0};
+std::atomic<long> g_queueWork{0};
 // Serialises mode changes, so two threads switching at once cannot leave the
 // frozen value from one and the mode from the other.
 std::mutex g_modeMutex;
@@ -44,21 +49,53 @@ void notifyObservers() {
   for (auto* observer : r.observers) observer->clockChanged();
 }
 
+// The count went to zero: a skipping clock's run loop may now jump.
+void settledOne(std::atomic<long>& count) noexcept {
+  if (count.fetch_sub(1, std::memory_order_acq_rel) == 1 && Clock::isSkipping()) detail::wakeMainLoop();
+}
+
+std::uint64_t skippingNow() noexcept {
+  const std::uint64_t real = realNow();
+  const std::uint64_t skipped = g_skipped.load(std::memory_order_acquire);
+  return skipped > kLatest - real ? kLatest : real + skipped;
+}
+
 }  // namespace
 
 std::uint64_t Clock::now() noexcept {
-  if (g_manual.load(std::memory_order_acquire)) return g_manualNow.load(std::memory_order_acquire);
+  switch (g_mode.load(std::memory_order_acquire)) {
+    case Mode::Manual: return g_manualNow.load(std::memory_order_acquire);
+    case Mode::Skipping: return skippingNow();
+    case Mode::Real: break;
+  }
   return realNow();
 }
 
-bool Clock::isManual() noexcept { return g_manual.load(std::memory_order_acquire); }
+bool Clock::isManual() noexcept { return g_mode.load(std::memory_order_acquire) == Mode::Manual; }
+
+bool Clock::isSkipping() noexcept { return g_mode.load(std::memory_order_acquire) == Mode::Skipping; }
 
 void Clock::setManual(bool manual) {
   {
     std::lock_guard lock(g_modeMutex);
-    if (manual == g_manual.load(std::memory_order_relaxed)) return;
-    if (manual) g_manualNow.store(realNow(), std::memory_order_release);
-    g_manual.store(manual, std::memory_order_release);
+    const Mode mode = g_mode.load(std::memory_order_relaxed);
+    if (manual == (mode == Mode::Manual)) return;
+    if (manual) g_manualNow.store(now(), std::memory_order_release);
+    g_mode.store(manual ? Mode::Manual : Mode::Real, std::memory_order_release);
+  }
+  notifyObservers();
+}
+
+void Clock::setSkipping(bool skipping) {
+  {
+    std::lock_guard lock(g_modeMutex);
+    const Mode mode = g_mode.load(std::memory_order_relaxed);
+    if (skipping == (mode == Mode::Skipping)) return;
+    if (skipping) {
+      const std::uint64_t from = now(), real = realNow();
+      g_skipped.store(from > real ? from - real : 0, std::memory_order_release);
+    }
+    g_mode.store(skipping ? Mode::Skipping : Mode::Real, std::memory_order_release);
   }
   notifyObservers();
 }
@@ -66,7 +103,7 @@ void Clock::setManual(bool manual) {
 void Clock::advance(std::uint64_t nanoseconds) {
   {
     std::lock_guard lock(g_modeMutex);
-    if (!g_manual.load(std::memory_order_relaxed))
+    if (g_mode.load(std::memory_order_relaxed) != Mode::Manual)
       detail::fail("Clock::advance needs manual mode (Clock::setManual(true))");
     const std::uint64_t was = g_manualNow.load(std::memory_order_relaxed);
     const std::uint64_t next = nanoseconds > kLatest - was ? kLatest : was + nanoseconds;
@@ -80,9 +117,26 @@ void Clock::advance(std::chrono::nanoseconds duration) {
   advance(static_cast<std::uint64_t>(duration.count()));
 }
 
-ScopedManualClock::ScopedManualClock() : wasManual_(Clock::isManual()) { Clock::setManual(true); }
+ClockHold::ClockHold() noexcept : held_(true) { g_holds.fetch_add(1, std::memory_order_acq_rel); }
 
-ScopedManualClock::~ScopedManualClock() { Clock::setManual(wasManual_); }
+ClockHold::ClockHold(const ClockHold&) noexcept : ClockHold() {}
+
+ClockHold::~ClockHold() { release(); }
+
+void ClockHold::release() noexcept {
+  if (!held_) return;
+  held_ = false;
+  settledOne(g_holds);
+}
+
+ScopedManualClock::ScopedManualClock() : wasManual_(Clock::isManual()), wasSkipping_(Clock::isSkipping()) {
+  Clock::setManual(true);
+}
+
+ScopedManualClock::~ScopedManualClock() {
+  Clock::setManual(wasManual_);
+  if (wasSkipping_) Clock::setSkipping(true);
+}
 
 namespace detail {
 
@@ -96,6 +150,25 @@ void removeClockObserver(ClockObserver* observer) {
   Registry& r = registry();
   std::lock_guard lock(r.mutex);
   std::erase(r.observers, observer);
+}
+
+void queueWorkAdded() noexcept { g_queueWork.fetch_add(1, std::memory_order_acq_rel); }
+
+void queueWorkDone() noexcept { settledOne(g_queueWork); }
+
+bool nothingElseWaits() noexcept {
+  return g_holds.load(std::memory_order_acquire) == 0 && g_queueWork.load(std::memory_order_acquire) == 0;
+}
+
+bool skipTo(std::uint64_t due) {
+  {
+    std::lock_guard lock(g_modeMutex);
+    if (g_mode.load(std::memory_order_relaxed) != Mode::Skipping) return false;
+    const std::uint64_t present = skippingNow();
+    if (due > present) g_skipped.fetch_add(due - present, std::memory_order_acq_rel);
+  }
+  notifyObservers();
+  return true;
 }
 
 }  // namespace detail

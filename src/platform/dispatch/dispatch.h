@@ -102,16 +102,29 @@ namespace dispatch {
 // The one clock that dispatch_time, delayed blocks, the run loop and animations
 // read. Real mode (the default) follows std::chrono::steady_clock; manual mode
 // stands still until advance() moves it, so tests can step over delays without
-// waiting. All functions are thread-safe.
+// waiting; skipping mode runs with real time but jumps over the waits in which
+// nothing but the main queue's timers can happen. All functions are
+// thread-safe.
 class Clock {
  public:
   // Nanoseconds on the clock; never DISPATCH_TIME_NOW (0) or FOREVER.
   static std::uint64_t now() noexcept;
   static bool isManual() noexcept;
-  // Entering manual mode freezes the clock at the present real time; leaving it
+  // Entering manual mode freezes the clock at its present time; leaving it
   // resumes real time (which may jump either way). Wakes every queue so that
   // waits are recomputed.
   static void setManual(bool manual);
+  // Skipping mode: when the main run loop would wait for its next timer and
+  // nothing else can bring it work first (no block queued or running on a
+  // serial queue, no ClockHold alive, such as a network request in flight),
+  // the clock jumps to that timer. So delays and animations cost no real
+  // time, while what comes from other threads or the network comes in the
+  // order a real-time run gives. Real time keeps counting, so a duration read
+  // on the clock is what a real-time run would show. Only the main queue's
+  // timers are jumped to. Leaving it resumes real time (a jump back by the
+  // time skipped); entering it from manual mode starts from the frozen time.
+  static void setSkipping(bool skipping);
+  static bool isSkipping() noexcept;
   // Moves the manual clock forward and wakes the main run loop and every
   // serial queue, so blocks that became due run on their next turn. Advancing
   // in real mode is a programming error.
@@ -129,6 +142,24 @@ class ScopedManualClock {
 
  private:
   bool wasManual_;
+  bool wasSkipping_;
+};
+
+// Keeps a skipping clock from jumping while it lives, for work the run loop
+// cannot see that will bring it more (a network request in flight). A copy
+// holds too. Cheap (an atomic count), it matters only in skipping mode; any
+// thread.
+class ClockHold {
+ public:
+  ClockHold() noexcept;
+  ClockHold(const ClockHold& other) noexcept;
+  ClockHold& operator=(const ClockHold&) = delete;
+  ~ClockHold();
+  // Lets go before destruction; idempotent.
+  void release() noexcept;
+
+ private:
+  bool held_;
 };
 
 // --- threads and queues ----------------------------------------------------------

@@ -53,6 +53,18 @@ class ClockObserver {
 void addClockObserver(ClockObserver* observer);
 void removeClockObserver(ClockObserver* observer);
 
+// Work on serial queues that can still post to the main queue: counted up
+// when a block becomes ready to run, down once it has run.
+void queueWorkAdded() noexcept;
+void queueWorkDone() noexcept;
+// Whether a skipping clock may jump: no ClockHold and no serial queue work.
+bool nothingElseWaits() noexcept;
+// Moves a skipping clock forward to `due` (no earlier) and wakes every queue;
+// false in the other modes.
+bool skipTo(std::uint64_t due);
+// Wakes the main run loop, to look again whether it may skip.
+void wakeMainLoop() noexcept;
+
 // The serial queue whose thread is calling, or null (also while the queue is
 // being torn down by its last handle).
 dispatch_queue_t currentSerialQueue();

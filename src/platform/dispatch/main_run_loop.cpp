@@ -88,6 +88,12 @@ class MainLoop final : public detail::ClockObserver {
     if (!timers_.empty()) {
       const std::uint64_t due = timers_.begin()->first.first;
       if (due <= now) return;
+      // Checked under the lock: whoever settles the last work wakes us after.
+      if (Clock::isSkipping() && detail::nothingElseWaits()) {
+        lock.unlock();  // skipping notifies every queue, this one included
+        detail::skipTo(due);
+        return;
+      }
       // A manual clock only moves by advance(), which wakes us.
       if (!Clock::isManual())
         wakeAt = std::min(wakeAt, std::chrono::steady_clock::now() + detail::timerWait(due, now));
@@ -173,6 +179,12 @@ class MainQueue final : public dispatch_queue_s {
 };
 
 }  // namespace
+
+namespace detail {
+
+void wakeMainLoop() noexcept { mainLoop().wake(); }
+
+}  // namespace detail
 
 bool isMainThread() noexcept {
   // The initial thread's id is the process id, whoever loaded this library and

@@ -48,6 +48,7 @@ struct QueueState final : detail::ClockObserver {
   }
 
   void push(Entry entry) {
+    detail::queueWorkAdded();
     {
       std::lock_guard lock(mutex);
       ready.push_back(std::move(entry));
@@ -72,6 +73,7 @@ struct QueueState final : detail::ClockObserver {
       const std::uint64_t now = Clock::now();
       while (!timers.empty() && timers.begin()->first.first <= now) {
         auto node = timers.extract(timers.begin());
+        detail::queueWorkAdded();
         ready.push_back(std::move(node.mapped()));
       }
       if (!ready.empty()) {
@@ -102,6 +104,7 @@ void runQueue(std::shared_ptr<QueueState> state) {
     // Outside the lock: the captures, or the delayed block's handle, may be the
     // queue's last handle, whose release closes the queue from this thread.
     entry = Entry{};
+    detail::queueWorkDone();
   }
   detail::removeClockObserver(state.get());
   tl_running = nullptr;

@@ -286,8 +286,11 @@ std::uint64_t NSURLSession::start(NSURLSessionTask* task) {
   // I/O thread (which cannot join itself).
   Ref<NSURLSessionTask> keep(task);
   Clock::time_point resumedAt = task->resumedAt_;
+  // The hold keeps a skipping dispatch clock from jumping over the time the
+  // request takes: its answer is work the run loop cannot see coming.
   return transport_->start(
-      transportRequest(*request), [this, keep = std::move(keep), resumedAt](net::Result result) mutable {
+      transportRequest(*request),
+      [this, keep = std::move(keep), resumedAt, hold = dispatch::ClockHold()](net::Result result) mutable {
         double milliseconds = millisecondsSince(resumedAt);
         Ref<NSData> data;
         Ref<NSURLResponse> response;
@@ -305,6 +308,7 @@ std::uint64_t NSURLSession::start(NSURLSessionTask* task) {
                                         error = std::move(error), milliseconds]() mutable {
           task->finish(std::move(data), std::move(response), std::move(error), milliseconds);
         });
+        hold.release();  // the queued block carries on from here
       });
 }
 

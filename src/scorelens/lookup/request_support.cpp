@@ -1,6 +1,21 @@
 #include "scorelens/lookup/request_support.h"
 
+#include <mutex>
+#include <string_view>
+#include <unordered_map>
+
 namespace lookup {
+
+NSString* keyText(const char* key) {
+  // Never destroyed, like the module's other process-wide state; the keys
+  // are the readers' literals, a few dozen at most.
+  static auto* lock = new std::mutex;
+  static auto* made = new std::unordered_map<std::string_view, Ref<NSString>>;
+  std::lock_guard guard(*lock);
+  auto [it, added] = made->try_emplace(key);
+  if (added) it->second = ns(key);
+  return it->second.get();
+}
 
 Ref<NSURL> httpsURL(const std::string& host, const NSString* path, const NSArray* queryItems) {
   Ref<NSURLComponents> components = NSURLComponents::components();

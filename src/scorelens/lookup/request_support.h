@@ -33,10 +33,14 @@ Ref<NSMutableURLRequest> newRequest(NSURL* url, const char* method,
 
 // Reading decoded JSON: a member of an object, as T, or null when the object
 // is not a dictionary, the member is missing or it has another type.
+// The text of a key, made once for the process: the answers' readers ask
+// for the same few keys of every hit. Any thread.
+NSString* keyText(const char* key);
+
 template <class T>
 T* member(id object, const char* key) {
   auto* dictionary = objc_cast<NSDictionary>(object);
-  return dictionary ? objc_cast<T>(dictionary->objectForKey(ns(key))) : nullptr;
+  return dictionary ? objc_cast<T>(dictionary->objectForKey(keyText(key))) : nullptr;
 }
 
 // A text member of length at least 1, or null.

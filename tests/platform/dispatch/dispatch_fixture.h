@@ -11,6 +11,7 @@ class DispatchFixture : public ::testing::Test {
  protected:
   void SetUp() override { dispatch::MainRunLoop::resetForTesting(); }
   void TearDown() override {
+    dispatch::Clock::setSkipping(false);
     dispatch::Clock::setManual(false);
     dispatch::MainRunLoop::resetForTesting();
   }

@@ -1,4 +1,5 @@
 #include <atomic>
+#include <future>
 #include <limits>
 #include <memory>
 #include <string>
@@ -72,6 +73,36 @@ TEST_F(DispatchMainQueue, AdvanceFromAnotherThreadWakesAWaitingLoop) {
   std::thread advancer([] { dispatch::Clock::advance(std::chrono::milliseconds(200)); });
   EXPECT_TRUE(MainRunLoop::runUntil([&] { return fired; }, kPatience));
   advancer.join();
+}
+
+TEST_F(DispatchMainQueue, SkippingClockJumpsToTimersOnlyWhenNothingElseCanPostFirst) {
+  dispatch::Clock::setSkipping(true);
+  const std::uint64_t start = dispatch::Clock::now();
+  std::vector<std::string> fired;  // main thread only
+  const auto after = [&](std::int64_t seconds, std::string name) {
+    dispatch_after(dispatch_time(DISPATCH_TIME_NOW, seconds * static_cast<std::int64_t>(NSEC_PER_SEC)),
+                   dispatch_get_main_queue(), [&fired, name] { fired.push_back(name); });
+  };
+  after(60, "late");
+  after(30, "first");
+  std::promise<void> go;
+  dispatch_queue_t queue = dispatch_queue_create("busy");
+  dispatch_async(queue, [gate = go.get_future().share(), &fired] {
+    gate.wait();
+    dispatch_async(dispatch_get_main_queue(), [&fired] { fired.push_back("from the queue"); });
+  });
+  {
+    dispatch::ClockHold inFlight;
+    EXPECT_FALSE(MainRunLoop::runUntil([&] { return !fired.empty(); }, std::chrono::milliseconds(30)))
+        << "a hold (a request in flight) keeps the clock from jumping";
+  }
+  EXPECT_FALSE(MainRunLoop::runUntil([&] { return !fired.empty(); }, std::chrono::milliseconds(30)))
+      << "so does a block running on a serial queue";
+  go.set_value();
+  EXPECT_TRUE(MainRunLoop::runUntil([&] { return fired.size() == 3; }, kPatience));
+  EXPECT_EQ(fired, (std::vector<std::string>{"from the queue", "first", "late"}))
+      << "what the queue posted comes before the timers it was due before";
+  EXPECT_GE(dispatch::Clock::now() - start, 60 * NSEC_PER_SEC) << "the clock jumped to the last timer";
 }
 
 TEST_F(DispatchMainQueue, RealClockTimerFiresAndDeadlineEndsAnIdleWait) {

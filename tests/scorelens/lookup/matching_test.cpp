@@ -30,6 +30,19 @@ TEST(TitleMatching, IgnoresCaseAndParenthesesAndBridgesOneLeadingThe) {
   EXPECT_FALSE(M::entryHasTitleMatchForTitle_entry(ns("Heat"), json(R"({"title":5})")));
 }
 
+TEST(TitleMatching, ComparesFullCaseFoldsOnBothSidesOfTheBridge) {
+  EXPECT_TRUE(titlesMatch("Straße", "STRASSE")) << "full folding, as caseInsensitiveCompare: does";
+  EXPECT_TRUE(titlesMatch("the Straße", "STRASSE"));
+  EXPECT_TRUE(titlesMatch("Heat", "THE HEAT (1995)"));
+  EXPECT_TRUE(titlesMatch("Heat (1995)", "the heat"));
+  EXPECT_FALSE(titlesMatch("Heat", "Heat [1995]")) << "only parentheses are removed";
+  EXPECT_FALSE(titlesMatch("Thé Office", "Office")) << "no accent folding";
+  Ref<CXVideoDisplayPageModel> amelie = film("Amélie", 2001);
+  EXPECT_TRUE(M::enhancedRatingForVideoDisplayPageModel_fromSearchResults(
+      amelie, json(R"j({"results":[{"hits":[{"type":"movie","title":"AMÉLIE (2001)","releaseYear":"2001"}]}]})j")))
+      << "the walk compares as the single test does";
+}
+
 TEST(HitMatching, AFilmIsAcceptedOnItsYearOnlyWhenTheHitsYearIsText) {
   Ref<CXVideoDisplayPageModel> heat = film("Heat", 1995);
   EXPECT_TRUE(accepts(heat, R"j({"type":"movie","title":"Heat (1995)","releaseYear":"1995"})j"));
