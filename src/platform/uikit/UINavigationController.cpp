@@ -2,7 +2,11 @@
 
 #include "platform/uikit/UIScreen.h"
 
-UINavigationController::UINavigationController(UIViewController* root) { initWithRootViewController(root); }
+UINavigationController::UINavigationController() : bar_(make<UINavigationBar>()) {}
+
+UINavigationController::UINavigationController(UIViewController* root) : UINavigationController() {
+  initWithRootViewController(root);
+}
 
 UINavigationController* UINavigationController::initWithRootViewController(UIViewController* root) {
   UIKIT_MAIN_THREAD_ONLY();
@@ -64,7 +68,14 @@ Ref<NSArray> UINavigationController::popToRootViewControllerAnimated(bool animat
 void UINavigationController::loadView() {
   UIKIT_MAIN_THREAD_ONLY();
   setView(make<UIView>(UIScreen::mainScreen()->bounds()));
-  if (UIViewController* top = topViewController()) view()->addSubview(top->view());
+  showTopView(nullptr);
+}
+
+void UINavigationController::setNavigationBarHidden_animated(bool hidden, bool /*animated*/) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (hidden == barHidden_) return;
+  barHidden_ = hidden;
+  updateBar();
 }
 
 void UINavigationController::showTopView(UIViewController* leaving) {
@@ -72,6 +83,23 @@ void UINavigationController::showTopView(UIViewController* leaving) {
   if (!container) return;
   if (leaving && leaving->isViewLoaded()) leaving->view()->removeFromSuperview();
   if (UIViewController* top = topViewController()) container->addSubview(top->view());
+  updateBar();
+}
+
+void UINavigationController::updateBar() {
+  UIView* container = viewIfLoaded();
+  if (!container || !bar_) return;
+  if (barHidden_) {
+    bar_->removeFromSuperview();
+    return;
+  }
+  const auto& stack = childList();
+  UIViewController* top = stack.empty() ? nullptr : stack.back().get();
+  UIViewController* below = stack.size() > 1 ? stack[stack.size() - 2].get() : nullptr;
+  bar_->navigation_ = Weak<UINavigationController>(this);
+  bar_->showItems(top ? top->title() : nullptr, below != nullptr, below ? below->title() : nullptr);
+  bar_->placeInWidth(container->bounds().size.width);
+  container->addSubview(bar_.get());  // above the top controller's view
 }
 
 std::vector<Ref<UIViewController>> UINavigationController::appearanceChildren() const {

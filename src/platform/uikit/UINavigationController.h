@@ -2,13 +2,16 @@
 // A stack of view controllers, the top one shown. The stack is the
 // controller's children. When the navigation controller itself has appeared,
 // push and pop send the appearance callbacks of the controllers that come and
-// go (see UIViewController). Main thread only.
+// go (see UIViewController). Its navigation bar lies over the top of the
+// view, showing the top controller's title and a back button, unless hidden.
+// Main thread only.
 
+#include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UIViewController.h"
 
 class UINavigationController : public UIViewController {
  public:
-  UINavigationController() = default;
+  UINavigationController();
   explicit UINavigationController(UIViewController* root);
   // The run time's initialiser for instances made by class_createInstance.
   UINavigationController* initWithRootViewController(UIViewController* root);
@@ -32,12 +35,28 @@ class UINavigationController : public UIViewController {
   // Pops down to the root; answers the popped controllers, bottom first.
   Ref<NSArray> popToRootViewControllerAnimated(bool animated);
 
-  // A screen-sized view holding the top controller's view.
+  // A screen-sized view holding the top controller's view, and the bar above it.
   void loadView() override;
+
+  UINavigationBar* navigationBar() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return bar_.get();
+  }
+  bool isNavigationBarHidden() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return barHidden_;
+  }
+  // A hidden bar is taken out of the view (the top controller's view then
+  // has the whole screen to itself, as it always does: the bar lies over it).
+  void setNavigationBarHidden_animated(bool hidden, bool animated);
 
  protected:
   std::vector<Ref<UIViewController>> appearanceChildren() const override;
 
  private:
   void showTopView(UIViewController* leaving);
+  void updateBar();
+
+  Ref<UINavigationBar> bar_;
+  bool barHidden_ = false;
 };
