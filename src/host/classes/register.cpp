@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "host/classes/app_services.h"
+#include "host/home/home_screens.h"
 #include "host/legacy/legacy_page_classes.h"
 #include "host/misuse.h"
 #include "host/settings/settings_classes.h"
@@ -237,6 +238,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
 
   // --- settings, and the menu list the settings show ---------------------------------------
   registerSettingsClasses(version, names);
+  registerHomeClasses(names);
   return names;
 }
 

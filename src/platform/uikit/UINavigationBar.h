@@ -2,8 +2,8 @@
 // The bar across the top of a navigation controller's view: the top
 // controller's title in the middle and, below the root, a back button at the
 // left titled with the previous controller's title ("Back" when it has none),
-// which pops the stack when a finger taps it. It spans the status bar too and
-// lies over the content, translucent, as on the device. Main thread only.
+// which pops the stack when a finger taps it. It spans the status bar too.
+// Main thread only.
 
 #include "platform/uikit/UIButton.h"
 #include "platform/uikit/UILabel.h"

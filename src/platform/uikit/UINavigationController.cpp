@@ -89,12 +89,18 @@ void UINavigationController::showTopView(UIViewController* leaving) {
 void UINavigationController::updateBar() {
   UIView* container = viewIfLoaded();
   if (!container || !bar_) return;
+  const auto& stack = childList();
+  UIViewController* top = stack.empty() ? nullptr : stack.back().get();
+  // The content starts below a shown bar (an opaque bar), at the top without one.
+  if (top && top->isViewLoaded()) {
+    CGRect f = top->view()->frame();
+    f.origin.y = barHidden_ ? 0 : UINavigationBar::statusBarHeight() + UINavigationBar::kHeight;
+    top->view()->setFrame(f);
+  }
   if (barHidden_) {
     bar_->removeFromSuperview();
     return;
   }
-  const auto& stack = childList();
-  UIViewController* top = stack.empty() ? nullptr : stack.back().get();
   UIViewController* below = stack.size() > 1 ? stack[stack.size() - 2].get() : nullptr;
   bar_->navigation_ = Weak<UINavigationController>(this);
   bar_->showItems(top ? top->title() : nullptr, below != nullptr, below ? below->title() : nullptr);

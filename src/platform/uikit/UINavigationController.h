@@ -2,9 +2,10 @@
 // A stack of view controllers, the top one shown. The stack is the
 // controller's children. When the navigation controller itself has appeared,
 // push and pop send the appearance callbacks of the controllers that come and
-// go (see UIViewController). Its navigation bar lies over the top of the
-// view, showing the top controller's title and a back button, unless hidden.
-// Main thread only.
+// go (see UIViewController). Its navigation bar, unless hidden, spans the
+// top of the view with the top controller's title and a back button, and
+// the top controller's view starts below it (keeping its own size). Main
+// thread only.
 
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UIViewController.h"
@@ -46,8 +47,8 @@ class UINavigationController : public UIViewController {
     UIKIT_MAIN_THREAD_ONLY();
     return barHidden_;
   }
-  // A hidden bar is taken out of the view (the top controller's view then
-  // has the whole screen to itself, as it always does: the bar lies over it).
+  // A hidden bar is taken out of the view, and the top controller's view
+  // moves up to the top.
   void setNavigationBarHidden_animated(bool hidden, bool animated);
 
  protected:

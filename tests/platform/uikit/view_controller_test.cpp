@@ -177,6 +177,7 @@ TEST_F(UINavigationControllerTest, TheBarShowsTheTopsTitleAndItsBackButtonPopsBy
   EXPECT_EQ(utf8(bar->titleLabel()->text()), "Heat");
   EXPECT_EQ(utf8(bar->backButton()->currentTitle()), "\u2039 Home");
   EXPECT_EQ(bar->frame().size.height, UINavigationBar::statusBarHeight() + UINavigationBar::kHeight);
+  EXPECT_EQ(detail->view()->frame().origin.y, bar->frame().size.height) << "the content starts below the bar";
 
   CGRect back = bar->backButton()->frame();
   EXPECT_FALSE(uikit::tapAt(nav->view(), {back.origin.x + back.size.width + 40, CGRectGetMidY(back)}).handler) << "the bar's middle";
@@ -189,6 +190,7 @@ TEST_F(UINavigationControllerTest, TheBarShowsTheTopsTitleAndItsBackButtonPopsBy
   EXPECT_EQ(bar->superview(), nullptr) << "a hidden bar leaves the screen to the content";
   nav->pushViewController_animated(detail, false);
   EXPECT_EQ(nav->view()->subviewList().size(), 1u);
+  EXPECT_EQ(detail->view()->frame().origin.y, 0);
 }
 
 TEST_F(UINavigationControllerTest, PushingTheSameControllerTwiceIsALoudError) {
