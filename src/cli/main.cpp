@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
   CLI::App app{"ScoreLens: critic and audience scores on a streaming app's title pages"};
   app.require_subcommand(1);
   cli::Runner run;
+  cli::addAppCommand(app, run);
   cli::addDemoCommand(app, run);
   cli::addLookupCommand(app, run);
   cli::addPreviewCommand(app, run);

@@ -29,8 +29,10 @@ void UINavigationBar::showItems(const NSString* title, bool showBack, const NSSt
   UIKIT_MAIN_THREAD_ONLY();
   title_->setText(title);
   back_->setHidden(!showBack);
+  // A title too long for the button's room reads "Back", as on the device.
   std::string back = "\u2039 ";
-  back += backTitle && backTitle->length() ? backTitle->UTF8String() : std::string("Back");
+  back += backTitle && backTitle->length() && backTitle->length() <= kLongestBackTitle ? backTitle->UTF8String()
+                                                                                        : std::string("Back");
   back_->setTitle_forState(NSString::stringWithUTF8String(back), UIControlStateNormal);
 }
 

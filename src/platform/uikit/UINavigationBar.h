@@ -1,7 +1,8 @@
 #pragma once
 // The bar across the top of a navigation controller's view: the top
 // controller's title in the middle and, below the root, a back button at the
-// left titled with the previous controller's title ("Back" when it has none),
+// left titled with the previous controller's title ("Back" when it has none
+// or it is too long),
 // which pops the stack when a finger taps it. It spans the status bar too.
 // Main thread only.
 
@@ -15,6 +16,7 @@ class UINavigationBar : public UIView {
   UINavigationBar();
 
   static constexpr CGFloat kHeight = 44;
+  static constexpr NSUInteger kLongestBackTitle = 8;
   // The status bar's height on the main screen: taller on the phone with the notch.
   static CGFloat statusBarHeight();
 

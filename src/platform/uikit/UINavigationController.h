@@ -50,6 +50,8 @@ class UINavigationController : public UIViewController {
   // A hidden bar is taken out of the view, and the top controller's view
   // moves up to the top.
   void setNavigationBarHidden_animated(bool hidden, bool animated);
+  // A controller on the stack has a new title: the bar shows it.
+  void titlesChanged() { updateBar(); }
 
  protected:
   std::vector<Ref<UIViewController>> appearanceChildren() const override;

@@ -176,6 +176,10 @@ TEST_F(UINavigationControllerTest, TheBarShowsTheTopsTitleAndItsBackButtonPopsBy
   nav->pushViewController_animated(detail, false);
   EXPECT_EQ(utf8(bar->titleLabel()->text()), "Heat");
   EXPECT_EQ(utf8(bar->backButton()->currentTitle()), "\u2039 Home");
+  detail->setTitle("Heat, again"_ns);
+  root->setTitle("App Settings"_ns);
+  EXPECT_EQ(utf8(bar->titleLabel()->text()), "Heat, again") << "a title set after the push shows";
+  EXPECT_EQ(utf8(bar->backButton()->currentTitle()), "\u2039 Back") << "too long for the button";
   EXPECT_EQ(bar->frame().size.height, UINavigationBar::statusBarHeight() + UINavigationBar::kHeight);
   EXPECT_EQ(detail->view()->frame().origin.y, bar->frame().size.height) << "the content starts below the bar";
 
