@@ -188,6 +188,13 @@ void route(AppServer& server, std::mutex& lock, const httplib::Request& req, htt
 int runApp(const AppOptions& o) {
   if (o.hostProcess) return runHostProcess(o);
   signal(SIGPIPE, SIG_IGN);  // a host process that has gone is answered, not fatal
+  // Stopped by SIGINT or SIGTERM, taken by a thread of its own (the server's
+  // stop is no signal handler's work): blocked before any thread starts.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
   std::string error;
   auto env = ServiceEnvironment::start(o.services, &error);
   if (!env) {
@@ -219,13 +226,6 @@ int runApp(const AppOptions& o) {
     std::cerr << "scorelens app: " << error << "\n";
     return 3;
   }
-
-  // Stopped by SIGINT or SIGTERM, taken by a thread of its own (the server's stop is no signal handler's work).
-  sigset_t stopSignals;
-  sigemptyset(&stopSignals);
-  sigaddset(&stopSignals, SIGINT);
-  sigaddset(&stopSignals, SIGTERM);
-  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
   httplib::Server http;
   http.set_payload_max_length(kMaxBody);

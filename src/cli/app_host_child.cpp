@@ -33,9 +33,17 @@ std::unique_ptr<HostChild> HostChild::start(const std::vector<std::string>& args
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  // The child starts with no signal blocked, whatever the server's threads block.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none;
+  sigemptyset(&none);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK);
   std::unique_ptr<HostChild> child(new HostChild);
-  int spawned = posix_spawn(&child->pid_, "/proc/self/exe", &actions, nullptr, argv.data(), ::environ);
+  int spawned = posix_spawn(&child->pid_, "/proc/self/exe", &actions, &attributes, argv.data(), ::environ);
   posix_spawn_file_actions_destroy(&actions);
+  posix_spawnattr_destroy(&attributes);
   close(toChild[0]);
   close(fromChild[1]);
   child->in_ = toChild[1];

@@ -82,13 +82,15 @@ function stripWords(s) {
 }
 
 function render(s) {
+  // The pickers follow the host only when it changes, so a choice not yet opened stays.
+  const newHost = !state || state.host.version !== s.host.version || state.host.device !== s.host.device;
   state = s;
-  const screen = $("screen");
-  screen.style.width = s.window[0] + "px";
-  screen.style.height = s.window[1] + "px";
+  // Points as CSS pixels, shrunk only when the window would not fit the browser's.
+  const screen = $("screen"), k = Math.min(1, (window.innerHeight - 100) / s.window[1]);
+  screen.style.width = s.window[0] * k + "px";
+  screen.style.height = s.window[1] * k + "px";
   $("host").textContent = "version " + s.host.version + " on " + s.host.device;
-  if (document.activeElement !== $("version")) $("version").value = s.host.version;
-  $("device").value = s.host.device;
+  if (newHost) { $("version").value = s.host.version; $("device").value = s.host.device; }
   $("navigation").textContent = s.navigation.join("  ›  ");
   $("strip").textContent = stripWords(s.strip);
   $("settled").textContent = s.settled ? "settled" : "in progress";
