@@ -1,54 +1,39 @@
-// What a person sees on the app's screen, as a list a program can read.
-
-#include <algorithm>
-#include <cmath>
+// What a person sees on the app's screen, as a list a program can read: the
+// demo's texts, with each visible switch among them.
 
 #include "cli/app.h"
-#include "platform/uikit/UIKit.h"
+#include "cli/screen_report.h"
+#include "platform/uikit/UISwitch.h"
 
 namespace cli::app {
 namespace {
 
-// view's frame in window points, and whether any of it is on the window.
-CGRect inWindow(UIView* view) {
-  CGRect b = view->bounds();
-  CGPoint origin = view->convertPointToWindow(b.origin);
-  return {origin, b.size};
-}
-
-void collect(UIView* view, CGRect window, std::vector<std::pair<CGRect, nlohmann::json>>& out) {
-  if (view->isHidden() || view->presentationAlpha() < 0.01) return;
-  CGRect f = inWindow(view);
-  bool onScreen = f.origin.x < window.size.width && f.origin.y < window.size.height &&
-                  f.origin.x + f.size.width > 0 && f.origin.y + f.size.height > 0;
-  auto frame = [&] {
-    return nlohmann::json::array({std::round(f.origin.x * 10) / 10, std::round(f.origin.y * 10) / 10,
-                                  std::round(f.size.width * 10) / 10, std::round(f.size.height * 10) / 10});
-  };
-  if (onScreen) {
-    NSString* text = nullptr;
-    if (auto* label = objc_cast<UILabel>(view)) text = label->text();
-    if (auto* button = objc_cast<UIButton>(view)) text = button->currentTitle();
-    if (text && text->length())
-      out.push_back({f, {{"class", view->className()}, {"text", text->UTF8String()}, {"frame", frame()}}});
-    if (auto* toggle = objc_cast<UISwitch>(view))
-      out.push_back({f, {{"class", "UISwitch"}, {"on", toggle->isOn()}, {"frame", frame()}}});
+// Switches shown in window (the demo's screen list has texts only); "on" or "off" stands for the text.
+void collectSwitches(UIView* view, CGRect window, std::vector<ScreenText>& out) {
+  if (view->isHidden() || view->alpha() <= 0.01) return;
+  if (auto* toggle = objc_cast<UISwitch>(view)) {
+    CGRect f = frameInWindow(toggle);
+    bool onScreen = f.origin.x < window.size.width && f.origin.y < window.size.height &&
+                    f.origin.x + f.size.width > 0 && f.origin.y + f.size.height > 0;
+    if (onScreen) out.push_back({toggle->isOn() ? "on" : "off", "UISwitch", f});
   }
-  for (const Ref<UIView>& child : view->subviewList()) collect(child.get(), window, out);
+  for (const Ref<UIView>& child : view->subviewList()) collectSwitches(child.get(), window, out);
 }
 
 }  // namespace
 
 nlohmann::json screenList(UIView* window) {
-  std::vector<std::pair<CGRect, nlohmann::json>> found;
-  if (window) collect(window, window->bounds(), found);
-  // Reading order: top to bottom by whole points, then left to right.
-  std::stable_sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
-    double ay = std::round(a.first.origin.y), by = std::round(b.first.origin.y);
-    return ay != by ? ay < by : a.first.origin.x < b.first.origin.x;
-  });
+  std::vector<ScreenText> shown = screenTexts(window);
+  if (window) collectSwitches(window, {{0, 0}, window->bounds().size}, shown);
   nlohmann::json list = nlohmann::json::array();
-  for (auto& [frame, entry] : found) list.push_back(std::move(entry));
+  for (const auto& line : readingLines(shown))
+    for (const ScreenText& t : line) {
+      nlohmann::json frame = {t.frame.origin.x, t.frame.origin.y, t.frame.size.width, t.frame.size.height};
+      if (t.className == "UISwitch")
+        list.push_back({{"class", "UISwitch"}, {"on", t.text == "on"}, {"frame", frame}});
+      else
+        list.push_back({{"text", t.text}, {"class", t.className}, {"frame", frame}});
+    }
   return list;
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cli/picture_output.h"
+#include "cli/screen_report.h"
 #include "cli/service_setup.h"
 #include "host/HostApplication.h"
 #include "scorelens/lookup/CXVideoDisplayPageModel.h"
@@ -59,8 +60,9 @@ std::string stripSummary(const nlohmann::json& strip);
 
 // --- the text picture (demo_text_picture.cpp) ---
 
-// The page as a framed block of text, top to bottom.
-void printPicture(const host::TitlePage& page, CXEnhancedRatingViewContainer* strip, std::ostream& out);
+// The screen as a framed block of text in reading order (screen_report.h),
+// with the strip in words where it sits.
+void printPicture(const std::vector<ScreenText>& screen, CXEnhancedRatingViewContainer* strip, std::ostream& out);
 
 // --- the sweep (demo_sweep.cpp) ---
 

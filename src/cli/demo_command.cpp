@@ -147,6 +147,7 @@ int runDemo(const DemoOptions& o) {
   UIView* window = app.rootNavigationController()->viewIfLoaded();
   uikit::auditLayout(window);
   nlohmann::json warnings = uikit::layoutWarnings();
+  const std::vector<ScreenText> screen = screenTexts(window);
   UICollectionViewCell* stripCell = strip ? cellHolding(strip.get()) : nullptr;
   const bool older = static_cast<bool>(opening.page.legacyPage());
   if (o.picture.wanted()) {
@@ -187,6 +188,7 @@ int runDemo(const DemoOptions& o) {
         {"requests", requests},
         {"sheetShown", !app.presentedSheets().empty()},
         {"openedURLs", opened},
+        {"screen", screenJson(screen)},
         {"layoutWarnings", warnings},
         {"elapsedMs", opening.elapsedMs < 0 ? nlohmann::json(nullptr) : nlohmann::json(std::lround(opening.elapsedMs))}};
     notePicture(j, o.picture);
@@ -194,7 +196,7 @@ int runDemo(const DemoOptions& o) {
   } else {
     std::cout << fmt::format("Host {} on an {}, ScoreLens loaded; {}\n\n", o.hostVersion, host::deviceName(app.device()),
                              env->describe());
-    printPicture(opening.page, strip.get(), std::cout);
+    printPicture(screen, strip.get(), std::cout);
     std::cout << "\nFacts gathered from the page:\n";
     if (auto m = modelOf(opening.page)) {
       auto j = modelJson(m.get());

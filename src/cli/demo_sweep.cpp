@@ -11,6 +11,7 @@
 #include <future>
 #include <iostream>
 
+#include "cli/contact_sheet.h"
 #include "cli/demo.h"
 
 extern char** environ;
@@ -115,6 +116,7 @@ int runSweep(const DemoOptions& o) {
   }
 
   nlohmann::json all = nlohmann::json::array();
+  std::vector<SheetPage> sheet;
   int failures = 0;
   for (size_t i = 0; i < runs.size(); ++i) {
     const std::vector<std::string>& args = runs[i];
@@ -124,6 +126,9 @@ int runSweep(const DemoOptions& o) {
       std::cerr << fmt::format("scorelens demo: the page at host {} on {} ({}) failed\n", args[4], args[6], args[8]);
       continue;
     }
+    if (o.picture.wanted())
+      sheet.push_back({(pictures / sweepPictureName(args[4], args[6], args[8])).string(), args[4], args[6], args[8],
+                       stripSummary(page["strip"]), page["layoutWarnings"].size()});
     if (o.json) {
       all.push_back(page);
       continue;
@@ -141,9 +146,14 @@ int runSweep(const DemoOptions& o) {
                              warnings.empty() ? "none" : std::to_string(warnings.size()));
     for (const auto& w : warnings) std::cout << "    " << w.get<std::string>() << "\n";
   }
+  if (o.picture.wanted() && !writeContactSheet((pictures / "sheet.png").string(), sheet, &error)) {
+    std::cerr << "scorelens demo: " << error << "\n";
+    return 3;
+  }
   if (o.json) std::cout << all.dump(2) << "\n";
   if (!o.json && o.picture.wanted())
-    std::cout << fmt::format("\nPictures: {} in {} (scale {})\n", runs.size() - static_cast<size_t>(failures), o.picture.png, o.picture.scale);
+    std::cout << fmt::format("\nPictures: {} in {} (scale {}), and all of them in sheet.png\n",
+                             runs.size() - static_cast<size_t>(failures), o.picture.png, o.picture.scale);
   return failures ? 3 : 0;
 }
 

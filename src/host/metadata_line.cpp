@@ -15,14 +15,13 @@ std::string formatRunningTime(long seconds) {
   return fmt::format("{}h {}m", hours, minutes);
 }
 
-namespace {
-std::string seriesLength(const CatalogTitle& t) {
+std::string formatLength(const CatalogTitle& t) {
+  if (t.isMovie) return t.runtimeSeconds ? formatRunningTime(*t.runtimeSeconds) : "";
   if (t.limited) return "Limited Series";
   int seasons = t.seasons.value_or(1);
   if (seasons == 1 && t.episodes) return fmt::format("{} Episode{}", *t.episodes, *t.episodes == 1 ? "" : "s");
   return fmt::format("{} Season{}", seasons, seasons == 1 ? "" : "s");
 }
-}  // namespace
 
 std::string composeMetadataLine(const CatalogTitle& t) {
   const std::string picture = kObjectReplacement;
@@ -35,11 +34,7 @@ std::string composeMetadataLine(const CatalogTitle& t) {
 
   if (t.maturity) parts.push_back(picture + *t.maturity + picture);
 
-  if (t.isMovie) {
-    if (t.runtimeSeconds) parts.push_back(formatRunningTime(*t.runtimeSeconds));
-  } else {
-    parts.push_back(seriesLength(t));
-  }
+  if (std::string length = formatLength(t); !length.empty()) parts.push_back(length);
 
   for (const std::string& badge : t.badges)
     if (badge != "New") parts.push_back(picture + badge);

@@ -31,5 +31,8 @@ inline constexpr const char* kObjectReplacement = "\xEF\xBF\xBC";
 std::string composeMetadataLine(const CatalogTitle& title);
 // "2h 50m", "2h", "45m" for a running time in seconds (seconds dropped).
 std::string formatRunningTime(long seconds);
+// The length part of the line: a film's running time (empty when unknown),
+// a series' "Limited Series", "8 Episodes" or "3 Seasons".
+std::string formatLength(const CatalogTitle& title);
 
 }  // namespace host

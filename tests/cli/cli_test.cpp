@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "cli/command_run.h"
@@ -121,7 +122,19 @@ TEST(CliDemo, OlderHostShowsScoresInItsSummaryCell) {
   EXPECT_GE(strip[0].get<double>(), cell[0].get<double>());
   EXPECT_LE(strip[1].get<double>() + strip[3].get<double>(), cell[1].get<double>() + cell[3].get<double>())
       << "the cell grew to hold the strip";
-  EXPECT_NE(scorelens("demo --host-version 15.0.9").out.find("Layout warnings: none"), std::string::npos);
+  const std::string text = scorelens("demo --host-version 15.0.9").out;
+  EXPECT_NE(text.find("Layout warnings: none"), std::string::npos);
+  // The text picture reads the screen: the art header's title and year line, every line kept inside the frame.
+  EXPECT_NE(text.find("| Heat "), std::string::npos) << text;
+  const size_t year = text.find("| 1995  \u00B7  R  \u00B7  2h 49m"), words = text.find("| Two-row strip");
+  EXPECT_TRUE(year != std::string::npos && words > year && text.find("| Play", words) != std::string::npos)
+      << "the strip in words between the year line and Play: " << text;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.starts_with("| ") || line.starts_with("+-")) {
+      EXPECT_TRUE(line.ends_with(" |") || line.ends_with("-+")) << "cut off: " << line;
+    }
+  }
 }
 
 // "9.48.0" < "16.1": numerically, part by part.
@@ -165,6 +178,21 @@ TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
     } else {
       EXPECT_FALSE(j["strip"]["rows"][0]["icon"].is_null()) << where << ": " << j["strip"].dump();
     }
+    // What a person reads: the title and its year above the strip, and the strip wholly on the screen.
+    const auto& screen = j["screen"];
+    const auto top = [&](const std::string& text) {
+      for (const auto& t : screen)
+        if (t["text"].get<std::string>().find(text) != std::string::npos) return t["frame"][1].get<double>();
+      return 1e9;
+    };
+    for (size_t k = 1; k < screen.size(); ++k)
+      EXPECT_GE(screen[k]["frame"][1].get<double>() + screen[k]["frame"][3].get<double>() / 2,
+                screen[k - 1]["frame"][1].get<double>())
+          << where << ": in reading order, " << screen[k - 1]["text"] << " then " << screen[k]["text"];
+    const auto& strip = j["strip"]["frame"];
+    EXPECT_LT(top(j["page"]["title"]), strip[1].get<double>()) << where << ": " << screen.dump();
+    EXPECT_LT(top(film ? "1995" : "2008"), strip[1].get<double>()) << where << ": " << screen.dump();
+    EXPECT_GE(strip[1].get<double>(), 0) << where;
     const std::string cell = j["page"]["cell"]["class"];
     if (below(version, "16.1")) {
       const bool art = below(version, pad ? "9.48.0" : "9.19.0");
@@ -179,6 +207,7 @@ TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
     }
   }
   EXPECT_EQ(files.size(), pages.size()) << "one picture per page";
+  EXPECT_GT(std::filesystem::file_size(pictures / "sheet.png"), 0u) << "and all of them on one sheet";
   std::filesystem::remove_all(pictures.parent_path());
 }
 

@@ -1,4 +1,5 @@
 #include "host/home/home_screens.h"
+#include "host/settings/settings_classes.h"
 #include "host/host_fixture.h"
 
 namespace {
@@ -57,6 +58,9 @@ void walkTheApp(ChildChecks& checks, const char* version, const char* more, bool
   checks.expect(app.navigationTitles().size() == 2, "rows other than the settings open nothing");
   app.tap(rowCentre(menu->tableView(), 0));
   checks.expect(app.navigationTitles().size() == 3, "App Settings opens the settings");
+  auto* settings = objc_cast<host::AppSettingsViewController>(app.rootNavigationController()->topViewController());
+  checks.expect(settings && settings->barTitleLabel()->superview()->isHidden(),
+                "the settings leave their title to the navigation controller's bar");
   checks.expect(app.tapBack() && app.tapBack(), "back twice");
   checks.expect(app.navigationTitles() == Titles{"Home"}, "home again");
 }

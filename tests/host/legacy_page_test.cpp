@@ -32,17 +32,27 @@ void checkOlderPage(ChildChecks& c, const char* version, host::Device device, co
   c.expect((legacy->cellsDisplayed() > shownBefore) == viewModel, at + "the reload shows the cells again");
 
   std::vector<host::PageCell> cells = page.visibleCells();
-  if (!c.expect(!cells.empty() && cells[0].kind == host::PageItemKind::Summary, at + "the summary cell first")) return;
-  c.expect(cells[0].className == summaryClass, at + "summary cell " + cells[0].className);
-  c.expect(std::find(cells[0].texts.begin(), cells[0].texts.end(), "Breaking Bad") != cells[0].texts.end() ||
-               summaryClass != std::string("DisplayPageSummaryArtCell"),
-           at + "the title on the summary-art cell");
-  c.expect(cells.size() > 2 && cells[1].frame.origin.y == cells[0].frame.origin.y + cells[0].frame.size.height,
+  const bool artHeader = summaryClass != std::string("DisplayPageSummaryArtCell");
+  const size_t at0 = artHeader ? 1 : 0;  // the above-the-fold cell has the art header above it
+  if (!c.expect(cells.size() > at0 + 2 && cells[at0].kind == host::PageItemKind::Summary &&
+                    (!artHeader || cells[0].kind == host::PageItemKind::Billboard),
+                at + "the art header, if any, then the summary cell"))
+    return;
+  c.expect(cells[at0].className == summaryClass, at + "summary cell " + cells[at0].className);
+  // Title and year are shown at the top, before anything of the summary's own.
+  std::vector<std::string> top;
+  for (size_t i = 0; i <= at0; ++i) top.insert(top.end(), cells[i].texts.begin(), cells[i].texts.end());
+  const auto shows = [&](const std::string& what) {
+    return std::any_of(top.begin(), top.end(), [&](const std::string& t) { return t.find(what) != t.npos; });
+  };
+  c.expect(shows("Breaking Bad") && shows("2008") && shows("Seasons"), at + "title, year and seasons at the top");
+  c.expect(cells[at0].frame.origin.y == (artHeader ? cells[0].frame.size.height : 0), at + "the summary below the art");
+  c.expect(cells[at0 + 1].frame.origin.y == cells[at0].frame.origin.y + cells[at0].frame.size.height,
            at + "rows follow the summary cell's own height");
   uikit::auditLayout(app.rootNavigationController()->viewIfLoaded());
   for (const std::string& w : uikit::layoutWarnings()) c.expect(false, at + w);
 
-  Weak<UICollectionViewCell> summary(cells[0].cell.get());
+  Weak<UICollectionViewCell> summary(cells[at0].cell.get());
   cells.clear();
   legacy = nullptr;
   page.scrollToBottom();

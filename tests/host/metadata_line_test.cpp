@@ -1,7 +1,8 @@
-// The metadata line the title page composes from a title's facts.
+// The metadata line the title page composes from a title's facts (and the older page's year line).
 
 #include <gtest/gtest.h>
 
+#include "host/legacy/art_header_cell.h"
 #include "host/metadata_line.h"
 
 namespace {
@@ -65,6 +66,9 @@ TEST(MetadataLine, NewRibbonIsGluedToTheYear) {
 
 TEST(MetadataLine, LeavesOutMissingPartsWithTheirSpace) {
   EXPECT_EQ(host::composeMetadataLine(film(1960, 7620, std::nullopt, {})), "1960 2h 7m");
+  // The older page's year line: plain text, parts between dots, a missing one with its dot.
+  EXPECT_EQ(host::olderPageFactsLine(film(1960, 7620, std::nullopt, {"HD"})), "1960  \u00B7  2h 7m");
+  EXPECT_EQ(host::olderPageFactsLine(series(2021, 3)), "2021  \u00B7  TV-MA  \u00B7  3 Seasons");
 }
 
 }  // namespace

@@ -368,6 +368,12 @@ TEST(HostSettings, ModuleScreenTapsStayWithTheModuleAndEachConfigurationGetsANew
              "the host's will-display, which colours its rows, is not called on the module screen");
     c.expect(host::settingsTableOf(root)->cellForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(0, 0))->backgroundColor(),
              "it is on the root's host rows");
+    auto barText = [](UIViewController* screen) {
+      UILabel* bar = objc_cast<host::AppSettingsViewController>(screen)->barTitleLabel();
+      return bar && bar->text() ? utf8(bar->text()) : std::string();
+    };
+    c.expect(barText(root) == "App Settings" && barText(module) == "ScoreLens",
+             "each screen's navigation bar shows its title, the one the module sets too");
     Ref<UISwitch> before(objc_cast<UISwitch>(table->cellForRowAtIndexPath(meter)->accessoryView()));
     Weak<UISwitch> watch(before);
     before.reset();

@@ -8,7 +8,9 @@
 #include <optional>
 
 #include "host/classes/app_services.h"
+#include "host/art/box_art.h"
 #include "host/home/home_screens.h"
+#include "host/legacy/art_header_cell.h"
 #include "host/legacy/legacy_page_classes.h"
 #include "host/misuse.h"
 #include "host/settings/settings_classes.h"
@@ -81,6 +83,8 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
   Class root = objc::classOf<NSObject>();
   Class viewController = objc::classOf<UIViewController>();
   Class view = objc::classOf<UIView>();
+  // Both title pages show a title's art in it.
+  named("NFUIBoxArtView", objc::registerClass<BoxArtView>("NFUIBoxArtView", view));
 
   // --- the app's services ---------------------------------------------------------
   Class versionManager = named("VersionManager", objc::registerClass<VersionManager>("VersionManager", root));
@@ -200,6 +204,8 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
     addDetailsMembers(details);
 
     named("NFUIStackView", objc::registerClass<SupplementalMessageStack>("NFUIStackView", view));
+    named("NFUIDisplayPageArtHeaderCell", objc::registerClass<LegacyArtHeaderCell>(
+                                              "NFUIDisplayPageArtHeaderCell", objc::classOf<UICollectionViewCell>()));
     named("NFUIDisplayPageListCell",
           objc::registerClass<LegacyListCell>("NFUIDisplayPageListCell", objc::classOf<UICollectionViewCell>()));
   }

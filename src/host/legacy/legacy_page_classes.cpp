@@ -1,14 +1,18 @@
 #include "host/legacy/legacy_page_classes.h"
 
 #include "host/classes/register.h"
+#include "host/legacy/art_header_cell.h"
 #include "host/misuse.h"
 #include "platform/dispatch/dispatch.h"
+
+#include <string_view>
 
 namespace host {
 
 namespace {
 const char* const kSummaryIdentifier = pageItemReuseIdentifier(PageItemKind::Summary);
 const char* const kListIdentifier = "NFUIDisplayPageListCell";
+const char* const kHeaderIdentifier = "NFUIDisplayPageArtHeaderCell";
 std::u16string key(const NSString* identifier) { return std::u16string(chars(identifier)); }
 }  // namespace
 
@@ -52,7 +56,13 @@ void VideoDisplayPageViewModel::load(const CatalogTitle& title) {
 void NFUIVideoDisplayPage::setVideo(long videoId, std::shared_ptr<const PageContent> content) {
   videoId_ = NSNumber::numberWithInteger(videoId);
   content_ = std::move(content);
-  items_ = {PageItem{PageItemKind::Summary, {}}};
+  // Above the above-the-fold cell, the art with the title and its year line;
+  // the summary-art cell carries its own.
+  items_.clear();
+  const char* summaryCell = runningHostFeatures().legacySummaryCell;
+  if (summaryCell && std::string_view(summaryCell) == "NFUIDisplayPageAboveTheFoldSummaryCell")
+    items_.push_back(PageItem{PageItemKind::Billboard, {}});
+  items_.push_back(PageItem{PageItemKind::Summary, {}});
   if (!content_) return;
   for (const PageItem& item : content_->items)
     if (item.kind == PageItemKind::Episode || item.kind == PageItemKind::MoreLikeThis) items_.push_back(item);
@@ -78,6 +88,8 @@ void NFUIVideoDisplayPage::viewDidLoad() {
   collectionView_->registerNibCell(summaryClass, NSString::stringWithUTF8String(kSummaryIdentifier));
   objc_msgSend<void>(collectionView_, "registerClass:forCellWithReuseIdentifier:", objc::classOf<LegacyListCell>(),
                      NSString::stringWithUTF8String(kListIdentifier));
+  objc_msgSend<void>(collectionView_, "registerClass:forCellWithReuseIdentifier:",
+                     objc::classOf<LegacyArtHeaderCell>(), NSString::stringWithUTF8String(kHeaderIdentifier));
   objc_msgSend<void>(collectionView_, "setDataSource:", static_cast<id>(this));
   collectionView_->setDelegate(this);
 
@@ -117,12 +129,16 @@ Ref<UICollectionViewCell> NFUIVideoDisplayPage::collectionView_cellForItemAtInde
       indexPath->item() >= static_cast<NSInteger>(items_.size()))
     misuse("collectionView:cellForItemAtIndexPath: for an item the page does not have");
   const PageItem& item = items_[static_cast<size_t>(indexPath->item())];
-  const bool summary = item.kind == PageItemKind::Summary;
-  StrongId dequeued = objc_msgSend<StrongId>(
-      collectionView, "dequeueReusableCellWithReuseIdentifier:forIndexPath:",
-      NSString::stringWithUTF8String(summary ? kSummaryIdentifier : kListIdentifier), indexPath);
+  const char* identifier = item.kind == PageItemKind::Summary     ? kSummaryIdentifier
+                           : item.kind == PageItemKind::Billboard ? kHeaderIdentifier
+                                                                  : kListIdentifier;
+  StrongId dequeued = objc_msgSend<StrongId>(collectionView, "dequeueReusableCellWithReuseIdentifier:forIndexPath:",
+                                             NSString::stringWithUTF8String(identifier), indexPath);
   if (auto* cell = objc_cast<LegacySummaryCell>(dequeued.get())) {
     if (cell->model().get() != summary_.get()) cell->setModel(summary_);
+  } else if (auto* header = objc_cast<LegacyArtHeaderCell>(dequeued.get())) {
+    // Shown with the summary's data: empty until it has arrived.
+    if (summary_ && content_) header->configure(content_->title);
   } else if (auto* row = objc_cast<LegacyListCell>(dequeued.get())) {
     row->configure(item);
   } else {

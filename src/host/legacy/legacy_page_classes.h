@@ -1,9 +1,10 @@
 #pragma once
 // The title page of hosts before 16.1: "NFUIVideoDisplayPage", a controller
 // with one collection view of which it is the data source and the delegate.
-// Item 0 is the summary cell of the device's generation (HostFeatures::
-// legacySummaryCell); below it a row per episode (series) and rows of
-// similar titles, in list cells. Cells are made from their interface files
+// The summary cell of the device's generation (HostFeatures::
+// legacySummaryCell) comes first, below the art header (art_header_cell.h)
+// where it is the above-the-fold cell; below it a row per episode (series)
+// and rows of similar titles, in list cells. Cells are made from their interface files
 // (summary_cells.h), reused as the page scrolls, and destroyed with the page.
 //
 // From 10.2.0 the page keeps its data in a view model ("viewModel") that is
@@ -95,7 +96,8 @@ class NFUIVideoDisplayPage : public UIViewController {
   void collectionView_willDisplayCell_forItemAtIndexPath(UICollectionView* collectionView, UICollectionViewCell* cell,
                                                          NSIndexPath* indexPath);
 
-  // The kind of each item; item 0 is PageItemKind::Summary.
+  // The kind of each item: the art header (PageItemKind::Billboard) where
+  // there is one, then PageItemKind::Summary, then the rows.
   const std::vector<PageItem>& items() const { return items_; }
   // How many cells the page was told it is about to show.
   int cellsDisplayed() const { return cellsDisplayed_; }

@@ -7,7 +7,8 @@
 //
 // Versions of the layout (what the app shipped):
 //   DisplayPageSummaryArtCell (iPad, before 9.48.0): box art on the left; to
-//     its right title, year, the rating container (maturity badge), the
+//     its right the title (bold), the year with the running time or seasons
+//     beside it, the rating container (maturity badge), the
 //     supplemental message right below it, the synopsis. The app sizes the
 //     cell by hand in calculatedSize:, from its fixed metrics and the
 //     synopsis's measured text; the bottom is free.
@@ -21,10 +22,14 @@
 //                     top constraint "merchPlayTop" hangs it below the message;
 //     14.28.0         the message sits in a stack view, which merchPlayTop
 //                     hangs the merch view below.
-// Main thread only.
+// The above-the-fold cell has the title's art, title and year line in a cell
+// of its own above it (art_header_cell.h). A file per cell:
+// summary_cell.cpp (what both share, the list cell, loading),
+// summary_art_cell.cpp, above_the_fold_cell.cpp. Main thread only.
 
 #include <memory>
 
+#include "host/art/box_art.h"
 #include "host/title_page/page_items.h"
 #include "host/version.h"
 #include "platform/foundation/NSValue.h"
@@ -43,6 +48,8 @@ class SummaryCellModel : public NSObject {
   Ref<NSNumber> numSeasons() const { return numSeasons_; }      // "@@:", nil for a film
   Ref<NSString> cast() const { return cast_; }                  // "@@:", "Cast: A, B, C"
   std::string synopsis, maturity, supplementalMessage;
+  std::string length;       // "2h 50m" for a film, "5 Seasons" for a series
+  std::string artworkName;  // whose box art to show
 
  private:
   Ref<NSString> titleText_, cast_;
@@ -102,8 +109,8 @@ class DisplayPageSummaryArtCell : public LegacySummaryCell {
 
  private:
   void show(const SummaryCellModel* model) override;
-  Ref<UIImageView> art_;
-  Ref<UILabel> title_, year_, badge_;
+  Ref<BoxArtView> art_;
+  Ref<UILabel> title_, year_, length_, badge_;
   Ref<UIView> ratingContainer_;
 };
 

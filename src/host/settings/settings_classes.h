@@ -145,8 +145,12 @@ class AppSettingsViewController : public UIViewController {
   StrongId provider() const { return provider_; }
   void setProvider(id provider);
 
-  void loadView() override;       // a screen-sized table with this controller as data source and delegate
+  // The screen: the navigation bar, showing the title, over a table with
+  // this controller as data source and delegate.
+  void loadView() override;
   void viewDidLoad() override;    // the title from the provider's "title"
+  // "setTitle:" ("v@:@"): the title, shown in the bar at once.
+  void setTitleShown(const NSString* title);
   void viewWillAppear(bool animated) override;  // deselects the row the user came back from
 
   NSInteger numberOfSectionsInTableView(UITableView* tableView);                                   // "q@:@"
@@ -160,10 +164,21 @@ class AppSettingsViewController : public UIViewController {
   // "settingsSwitchChanged:" ("v@:@"): a row's own switch writes its key.
   void settingsSwitchChanged(UISwitch* sender);
 
-  UITableView* tableView() { return objc_cast<UITableView>(view()); }
+  // Loads the view when it has not loaded.
+  UITableView* tableView() {
+    view();
+    return table_.get();
+  }
+  UITableView* tableViewIfLoaded() const { return table_.get(); }
+  UILabel* barTitleLabel() const { return barTitle_.get(); }
+
+  static constexpr CGFloat kBarHeight = 44;
 
  private:
   const SettingsItem* itemAt(NSInteger section, NSInteger row) const;
+
+  Ref<UITableView> table_;
+  Ref<UILabel> barTitle_;
 
   StrongId provider_;
   std::vector<SettingsSection> sections_;  // the provider's, as of the table's last section count

@@ -57,7 +57,8 @@ Ref<UIViewController> openSettings(HostApplication& app) {
 }
 
 UITableView* settingsTableOf(UIViewController* controller) {
-  return controller ? objc_cast<UITableView>(controller->viewIfLoaded()) : nullptr;
+  auto* settings = objc_cast<AppSettingsViewController>(controller);
+  return settings ? settings->tableViewIfLoaded() : nullptr;
 }
 
 SettingsScreenView readSettingsScreen(UIViewController* controller) {

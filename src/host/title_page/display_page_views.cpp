@@ -20,20 +20,26 @@ std::string collectionViewCellClassName(const std::string& viewName) {
 
 // --- the shared content view -----------------------------------------------------
 
-void DisplayPageContentView::addLabelPart(const char* identifier, NSInteger lines) {
+Ref<UILabel> DisplayPageContentView::addLabelPart(const char* identifier, NSInteger lines) {
   Ref<NFUILabel> label = newView<NFUILabel>();
   label->setAccessibilityIdentifier(nsText(identifier));
   label->setNumberOfLines(lines);
   label->setTextColor(UIColor::whiteColor());
   addSubview(label);
   parts_.emplace_back(label);
+  return label;
 }
 
-void DisplayPageContentView::addButtonPart(const char* identifier) {
+Ref<UIButton> DisplayPageContentView::addButtonPart(const char* identifier) {
   Ref<StandardButton> button = newView<StandardButton>();
   button->setAccessibilityIdentifier(nsText(identifier));
   addSubview(button);
   parts_.emplace_back(button);
+  return button;
+}
+
+CGFloat DisplayPageContentView::rowHeightOf(size_t part) const {
+  return part < rowHeights_.size() ? rowHeights_[part] : rowHeight_;
 }
 
 void DisplayPageContentView::configure(const PageItem& item) {
@@ -53,7 +59,11 @@ CGSize DisplayPageContentView::intrinsicContentSize() const {
   UIKIT_MAIN_THREAD_ONLY();
   CGFloat n = static_cast<CGFloat>(parts_.size());
   if (n == 0) return {UIViewNoIntrinsicMetric, UIViewNoIntrinsicMetric};
-  CGFloat rows = arrangement_ == Arrangement::Rows ? n * rowHeight_ + kGap * (n - 1) : rowHeight_;
+  CGFloat rows = rowHeight_;
+  if (arrangement_ == Arrangement::Rows) {
+    rows = kGap * (n - 1);
+    for (size_t i = 0; i < parts_.size(); ++i) rows += rowHeightOf(i);
+  }
   return {UIViewNoIntrinsicMetric, rows + 2 * kInset};
 }
 
@@ -64,11 +74,17 @@ void DisplayPageContentView::layoutSubviews() {
   CGFloat n = static_cast<CGFloat>(parts_.size());
   CGFloat width = b.size.width - 2 * kMargin;
   CGFloat height = b.size.height - 2 * kInset;
+  // Rows share the height they are given in proportion to their own heights.
+  CGFloat natural = 0;
+  for (size_t i = 0; i < parts_.size(); ++i) natural += rowHeightOf(i);
+  const CGFloat share = natural > 0 ? (height - kGap * (n - 1)) / natural : 0;
+  CGFloat top = kInset;
   for (size_t i = 0; i < parts_.size(); ++i) {
     CGFloat k = static_cast<CGFloat>(i);
     if (arrangement_ == Arrangement::Rows) {
-      CGFloat row = (height - kGap * (n - 1)) / n;
-      parts_[i]->setFrame(CGRectMake(kMargin, kInset + k * (row + kGap), width, row));
+      CGFloat row = rowHeightOf(i) * share;
+      parts_[i]->setFrame(CGRectMake(kMargin, top, width, row));
+      top += row + kGap;
     } else {
       CGFloat column = (width - kGap * (n - 1)) / n;
       parts_[i]->setFrame(CGRectMake(kMargin + k * (column + kGap), kInset, column, height));
@@ -80,11 +96,15 @@ void DisplayPageContentView::layoutSubviews() {
 
 UIView* DisplayPageBillboardView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
-  art_ = make<UIImageView>(CGRectZero);
+  art_ = newView<BoxArtView>();
   art_->setAccessibilityIdentifier(nsText("billboardArt"));
   addSubview(art_);
-  setBackgroundColor(UIColor::darkGrayColor());
   return this;
+}
+
+void DisplayPageBillboardView::configure(const PageItem& item) {
+  DisplayPageContentView::configure(item);
+  art_->setArtworkName(item.texts.empty() ? "" : item.texts.front());
 }
 
 CGSize DisplayPageBillboardView::intrinsicContentSize() const {
@@ -99,15 +119,19 @@ void DisplayPageBillboardView::layoutSubviews() {
 
 UIView* DisplayPageBrandGenreTitleView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
-  addLabelPart("brandLabel");
-  addLabelPart("showTitle");
-  setRowHeight(20);
+  Ref<UILabel> brand = addLabelPart("brandLabel");
+  brand->setFont(UIFont::boldSystemFontOfSize(11));
+  brand->setTextColor(UIColor::lightGrayColor());
+  addLabelPart("showTitle")->setFont(UIFont::boldSystemFontOfSize(23));
+  setRowHeights({13, 27});  // a line of each font: the cell keeps its height
   return this;
 }
 
 UIView* DisplayPageTitleMetadataView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
-  addLabelPart("metadataLabel");
+  Ref<UILabel> line = addLabelPart("metadataLabel");
+  line->setFont(UIFont::systemFontOfSize(14));
+  line->setTextColor(UIColor::lightGrayColor());
   tap_ = make<UITapGestureRecognizer>(static_cast<id>(this), sel_registerName("handleMetadataTap"));
   addGestureRecognizer(tap_);
   return this;
@@ -154,8 +178,12 @@ void DisplayPageTitleMetadataView::handleMetadataTap() {
 
 UIView* PlayButtonContentView::initWithFrame(CGRect frame) {
   DisplayPageContentView::initWithFrame(frame);
-  addButtonPart("playButton");
-  addButtonPart("downloadButton");
+  Ref<UIButton> play = addButtonPart("playButton");
+  play->setBackgroundColor(UIColor::whiteColor());
+  play->setTintColor(UIColor::blackColor());
+  Ref<UIButton> download = addButtonPart("downloadButton");
+  download->setBackgroundColor(make<UIColor>(0.2, 0.2, 0.2, 1));
+  download->setTintColor(UIColor::whiteColor());
   setRowHeight(44);
   return this;
 }

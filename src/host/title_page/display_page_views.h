@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "host/art/box_art.h"
 #include "host/title_page/page_items.h"
 #include "host/version.h"
 #include "platform/uikit/UIKit.h"
@@ -50,31 +51,38 @@ class DisplayPageContentView : public UIView {
  protected:
   enum class Arrangement { Rows, Columns };
   // Adds a label or button part; parts take the item's texts in order.
-  void addLabelPart(const char* identifier, NSInteger lines = 1);
-  void addButtonPart(const char* identifier);
+  Ref<UILabel> addLabelPart(const char* identifier, NSInteger lines = 1);
+  Ref<UIButton> addButtonPart(const char* identifier);
   void setArrangement(Arrangement arrangement) { arrangement_ = arrangement; }
   void setRowHeight(CGFloat height) { rowHeight_ = height; }
+  // Rows of their own heights, in part order (the rows arrangement).
+  void setRowHeights(std::vector<CGFloat> heights) { rowHeights_ = std::move(heights); }
 
  private:
+  CGFloat rowHeightOf(size_t part) const;
+
   std::vector<Ref<UIView>> parts_;
   Arrangement arrangement_ = Arrangement::Rows;
   CGFloat rowHeight_ = 20;
+  std::vector<CGFloat> rowHeights_;
 };
 
-// "Argo.DisplayPageBillboardView": the artwork.
+// "Argo.DisplayPageBillboardView": the artwork of the title the item names.
 class DisplayPageBillboardView : public DisplayPageContentView {
  public:
   UIView* initWithFrame(CGRect frame) override;
+  void configure(const PageItem& item) override;
   void layoutSubviews() override;
   // 16:9 of the screen's width: the page is as wide as the screen.
   CGSize intrinsicContentSize() const override;
 
  private:
-  Ref<UIImageView> art_;
+  Ref<BoxArtView> art_;
 };
 
-// "Argo.DisplayPageBrandGenreTitleView": a brand line, then the title in an
-// NFUILabel whose accessibility identifier is "showTitle".
+// "Argo.DisplayPageBrandGenreTitleView": a brand line (the kind, small), then
+// the title, large and bold, in an NFUILabel whose accessibility identifier
+// is "showTitle".
 class DisplayPageBrandGenreTitleView : public DisplayPageContentView {
  public:
   UIView* initWithFrame(CGRect frame) override;
@@ -108,7 +116,8 @@ class DisplayPageTitleMetadataView : public DisplayPageContentView {
 };
 
 // The play-button view: "Play" as a StandardButton with the accessibility
-// identifier "playButton", then "Download". The app renamed its class at
+// identifier "playButton" (white, as the app's main action), then "Download"
+// (dark grey). The app renamed its class at
 // 16.51.0; both names are the same view.
 class PlayButtonContentView : public DisplayPageContentView {
  public:

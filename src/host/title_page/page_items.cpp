@@ -25,7 +25,7 @@ std::shared_ptr<const PageContent> buildPageContent(const CatalogTitle& t, const
   content->metadataLine = composeMetadataLine(t);
   auto& items = content->items;
 
-  items.push_back({PageItemKind::Billboard, {}});
+  items.push_back({PageItemKind::Billboard, {t.title}});  // whose art it shows
   items.push_back({PageItemKind::Title, {t.isMovie ? "FILM" : "SERIES", t.title}});
   items.push_back({PageItemKind::Metadata, {content->metadataLine}});
   items.push_back({PageItemKind::PlayButton, {"Play", t.isMovie ? "Download" : "Download S1:E1"}});

@@ -28,7 +28,7 @@ enum class PageItemKind {
 
 struct PageItem {
   PageItemKind kind;
-  std::vector<std::string> texts;  // what the cell's labels and buttons read, in order
+  std::vector<std::string> texts;  // what the cell's labels and buttons read, in order; the billboard: whose art
 };
 
 struct PageContent {

@@ -1,4 +1,5 @@
 #include "platform/uikit/layout_engine.h"
+#include "platform/uikit/layout_engine_detail.h"
 
 #include <fmt/format.h>
 
@@ -14,7 +15,33 @@
 #include "platform/uikit/text_metrics.h"
 
 namespace uikit {
+namespace detail {
+
+std::string nameOf(const UIView* view) {
+  if (!view) return "nil";
+  if (NSString* identifier = view->accessibilityIdentifier(); identifier && identifier->length() > 0)
+    return identifier->UTF8String();
+  return view->className();
+}
+
+std::vector<std::string>& warningLog() {
+  static auto* log = new std::vector<std::string>;
+  return *log;
+}
+
+void record(const std::string& text) {
+  auto& log = warningLog();
+  if (std::find(log.begin(), log.end(), text) == log.end()) log.push_back(text);
+}
+
+}  // namespace detail
+
 namespace {
+
+using detail::hasArea;
+using detail::kTolerance;
+using detail::nameOf;
+using detail::record;
 
 struct Place {
   int axis;
@@ -66,17 +93,6 @@ CGPoint offsetToRoot(UIView* space) {
 CGFloat along(CGPoint p, int axis) { return axis == 0 ? p.x : p.y; }
 CGFloat along(CGSize s, int axis) { return axis == 0 ? s.width : s.height; }
 
-// Half a point: frames are compared as the screen shows them.
-constexpr CGFloat kTolerance = 0.5;
-
-// A view as a warning names it: its accessibility identifier, else its class.
-std::string nameOf(const UIView* view) {
-  if (!view) return "nil";
-  if (NSString* identifier = view->accessibilityIdentifier(); identifier && identifier->length() > 0)
-    return identifier->UTF8String();
-  return view->className();
-}
-
 const char* attributeName(NSLayoutAttribute attribute) {
   switch (attribute) {
     case NSLayoutAttributeLeft: return "left";
@@ -104,18 +120,6 @@ std::string describe(const NSLayoutConstraint* c) {
   if (c->constant() != 0) out += fmt::format(" {} {:g}", c->constant() < 0 ? '-' : '+', std::fabs(c->constant()));
   return out;
 }
-
-std::vector<std::string>& warningLog() {
-  static auto* log = new std::vector<std::string>;
-  return *log;
-}
-
-void record(const std::string& text) {
-  auto& log = warningLog();
-  if (std::find(log.begin(), log.end(), text) == log.end()) log.push_back(text);
-}
-
-bool hasArea(CGRect r) { return r.size.width > kTolerance && r.size.height > kTolerance; }
 
 }  // namespace
 
@@ -431,136 +435,6 @@ CGFloat fittingHeight(UIView* container, CGFloat width) {
   for (const std::string& problem : layout.problems())
     if (problem.starts_with("Unable")) record(problem);
   return height;
-}
-
-const std::vector<std::string>& layoutWarnings() {
-  UIKIT_MAIN_THREAD_ONLY();
-  return warningLog();
-}
-
-void clearLayoutWarnings() {
-  UIKIT_MAIN_THREAD_ONLY();
-  warningLog().clear();
-}
-
-namespace {
-
-bool shows(const UIView* view) { return !view->isHidden() && view->alpha() > 0.01; }
-
-// Whether view puts anything on screen by itself, over a background `behind`.
-bool paintsItself(UIView* view, UIColor* behind) {
-  if (UIColor* own = view->backgroundColor(); own && own->alpha() > 0.01 && !(behind && own->isEqual(behind)))
-    return true;
-  if (auto* label = objc_cast<UILabel>(view)) return label->text() && label->text()->length() > 0;
-  if (auto* image = objc_cast<UIImageView>(view)) return image->image() != nullptr;
-  if (auto* button = objc_cast<UIButton>(view)) return button->currentTitle() && button->currentTitle()->length() > 0;
-  if (auto* spinner = objc_cast<UIActivityIndicatorView>(view)) return spinner->isAnimating();
-  return objc_cast<UIProgressView>(view) != nullptr;
-}
-
-// The first background at or above view that paints, or nil.
-UIColor* backgroundBehind(UIView* view) {
-  for (Ref<UIView> v(view); v; v = v->superview())
-    if (UIColor* c = v->backgroundColor(); c && c->alpha() > 0.01) return c;
-  return nullptr;
-}
-
-CGRect unite(std::optional<CGRect> a, CGRect b) {
-  if (!a) return b;
-  CGFloat x0 = std::min(a->origin.x, b.origin.x), y0 = std::min(a->origin.y, b.origin.y);
-  CGFloat x1 = std::max(a->origin.x + a->size.width, b.origin.x + b.size.width);
-  CGFloat y1 = std::max(a->origin.y + a->size.height, b.origin.y + b.size.height);
-  return CGRectMake(x0, y0, x1 - x0, y1 - y0);
-}
-
-CGRect intersect(CGRect a, CGRect b) {
-  CGFloat x0 = std::max(a.origin.x, b.origin.x), y0 = std::max(a.origin.y, b.origin.y);
-  CGFloat x1 = std::min(a.origin.x + a.size.width, b.origin.x + b.size.width);
-  CGFloat y1 = std::min(a.origin.y + a.size.height, b.origin.y + b.size.height);
-  return CGRectMake(x0, y0, std::max<CGFloat>(0, x1 - x0), std::max<CGFloat>(0, y1 - y0));
-}
-
-CGPoint contentOrigin(const UIView* view) {
-  return {view->frame().origin.x - view->bounds().origin.x, view->frame().origin.y - view->bounds().origin.y};
-}
-
-// What view paints, in its superview's coordinates.
-std::optional<CGRect> paintedArea(UIView* view, UIColor* behind) {
-  if (!shows(view)) return std::nullopt;
-  std::optional<CGRect> area;
-  if (paintsItself(view, behind)) area = view->frame();
-  UIColor* own = view->backgroundColor();
-  UIColor* under = own && own->alpha() > 0.01 ? own : behind;
-  CGPoint origin = contentOrigin(view);
-  for (const Ref<UIView>& child : view->subviewList()) {
-    std::optional<CGRect> inner = paintedArea(child.get(), under);
-    if (!inner) continue;
-    inner->origin.x += origin.x;
-    inner->origin.y += origin.y;
-    area = unite(area, *inner);
-  }
-  return area;
-}
-
-// Views under view that paint and lie wholly outside cellBounds; offset
-// takes view's content coordinates to the cell's.
-void findOutside(UIView* view, CGPoint offset, CGRect cellBounds, UIColor* behind, const std::string& cellName,
-                 std::vector<std::string>& out) {
-  for (const Ref<UIView>& child : view->subviewList()) {
-    if (!shows(child.get())) continue;
-    CGRect frame = child->frame();
-    frame.origin.x += offset.x;
-    frame.origin.y += offset.y;
-    if (paintsItself(child.get(), behind) && !hasArea(intersect(frame, cellBounds)))
-      out.push_back(fmt::format("Outside its cell: {} in {} lies at y {:g} to {:g}, outside the cell's 0 to {:g}",
-                                nameOf(child.get()), cellName, frame.origin.y, frame.origin.y + frame.size.height,
-                                cellBounds.size.height));
-    CGPoint inner = contentOrigin(child.get());
-    UIColor* own = child->backgroundColor();
-    findOutside(child.get(), {offset.x + inner.x, offset.y + inner.y}, cellBounds,
-                own && own->alpha() > 0.01 ? own : behind, cellName, out);
-  }
-}
-
-void auditView(UIView* view, std::vector<std::string>& out) {
-  if (!shows(view)) return;
-  std::vector<UIView*> placed;
-  for (const Ref<UIView>& child : view->subviewList())
-    if (!child->translatesAutoresizingMaskIntoConstraints()) placed.push_back(child.get());
-  if (!placed.empty() && hasArea(view->bounds())) {
-    ConstraintLayout layout(view);
-    layout.fittingHeight();  // solves; nothing moves
-    out.insert(out.end(), layout.problems().begin(), layout.problems().end());
-    UIColor* behind = backgroundBehind(view);
-    std::vector<std::optional<CGRect>> painted;
-    for (UIView* child : placed) painted.push_back(paintedArea(child, behind));
-    for (std::size_t i = 0; i < placed.size(); ++i)
-      for (std::size_t j = i + 1; j < placed.size(); ++j)
-        if (painted[i] && painted[j] && hasArea(intersect(*painted[i], *painted[j])))
-          out.push_back(fmt::format("Overlap in {}: {} and {} paint over each other", nameOf(view),
-                                    nameOf(placed[i]), nameOf(placed[j])));
-  }
-  if (auto* cell = objc_cast<UICollectionViewCell>(view); cell && hasArea(cell->bounds()))
-    findOutside(cell, {-cell->bounds().origin.x, -cell->bounds().origin.y}, {{0, 0}, cell->bounds().size},
-                backgroundBehind(cell), nameOf(cell), out);
-  std::vector<Ref<UIView>> children = view->subviewList();
-  for (const Ref<UIView>& child : children) auditView(child.get(), out);
-}
-
-}  // namespace
-
-std::vector<std::string> auditLayout(UIView* root) {
-  UIKIT_MAIN_THREAD_ONLY();
-  std::vector<std::string> found;
-  if (!root) return found;
-  auditView(root, found);
-  std::vector<std::string> unique;
-  for (const std::string& warning : found) {
-    if (std::find(unique.begin(), unique.end(), warning) != unique.end()) continue;
-    unique.push_back(warning);
-    record(warning);
-  }
-  return unique;
 }
 
 void installConstraintLayout() { UIView::setLayoutHook(&layoutViewWithConstraints); }

@@ -137,6 +137,10 @@ void clearLayoutWarnings();
 // nothing); and painting views that lie wholly outside their collection
 // view cell. A view reaching past its cell's edge is not reported: the
 // device draws it, and designs use it to tuck into a neighbour's padding.
+// Unless root is a cell, it stands for the screen: painting views that its
+// edges cut (partly shown, partly beyond) are reported too; inside a
+// collection or table view only its top and sides cut, since scrolling
+// brings in what lies below. (Kept in layout_audit.cpp.)
 std::vector<std::string> auditLayout(UIView* root);
 
 // Makes layoutViewWithConstraints the layout hook of every view

@@ -181,4 +181,36 @@ TEST_F(LayoutWarningsTest, AHiddenViewStillTakesPartSoItsAmbiguityAndWhatHangsOn
   EXPECT_FALSE(mentions(audit, "vertical")) << joined(audit);
 }
 
+// The older title page on 11.0 to 13.13 placed its strip 8 points above the
+// summary cell while nothing stood above the cell: the screen's top cut it.
+TEST_F(LayoutWarningsTest, TheScreensEdgeCuttingAViewIsReportedButAnOverhangOntoTheArtAboveIsNot) {
+  Ref<UIView> screen = make<UIView>(CGRectMake(0, 0, 375, 300));
+  screen->setBackgroundColor(UIColor::blackColor());
+  Ref<UICollectionView> list = make<UICollectionView>(CGRectMake(0, 0, 375, 300));
+  screen->addSubview(list);
+  Ref<UICollectionViewCell> art = make<UICollectionViewCell>(CGRectMake(0, 0, 375, 100));
+  art->contentView()->setBackgroundColor(UIColor::grayColor());
+  StripCell s = stripCell();
+  s.cell->setFrame(CGRectMake(0, 100, 375, 184));
+  Ref<UICollectionViewCell> below = make<UICollectionViewCell>(CGRectMake(0, 284, 375, 100));
+  below->contentView()->setBackgroundColor(UIColor::redColor());
+  for (UICollectionViewCell* cell : {art.get(), s.cell.get(), below.get()}) list->addSubview(cell);
+  s.cell->layoutIfNeeded();
+  ASSERT_EQ(s.strip->frame().origin.y, -8);
+  std::vector<std::string> audit = uikit::auditLayout(screen);
+  EXPECT_TRUE(audit.empty()) << joined(audit) << "the strip reaches onto the art; the list scrolls to the rest";
+
+  art->removeFromSuperview();
+  s.cell->setFrame(CGRectMake(0, 0, 375, 184));
+  audit = uikit::auditLayout(screen);
+  ASSERT_EQ(audit.size(), 1u) << joined(audit);
+  EXPECT_EQ(audit[0], "Cut by the screen's edge: strip in UIView lies at x 0 to 375, y -8 to 72; the screen shows x 0 to "
+                      "375, y 0 down");
+
+  Ref<UIView> wide = placed(screen, "wide");
+  wide->setFrame(CGRectMake(300, 10, 100, 20));
+  EXPECT_TRUE(mentions(uikit::auditLayout(screen), "Cut by the screen's edge: wide in UIView lies at x 300 to 400"));
+  EXPECT_FALSE(mentions(uikit::auditLayout(s.cell), "Cut")) << "a cell audited alone is no screen";
+}
+
 }  // namespace

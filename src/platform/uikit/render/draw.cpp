@@ -323,7 +323,12 @@ void drawTree(cairo_t* cr, UIView* view, int scale) {
   if (alpha < 1) cairo_push_group(cr);
   if (UIColor* background = view->backgroundColor()) {
     setColor(cr, background);
-    cairo_rectangle(cr, 0, 0, bounds.size.width, bounds.size.height);
+    // A filled button has the platform's rounded corners (the app rounds its
+    // buttons through their layer, which the toolkit does not model).
+    if (objc_cast<UIButton>(view))
+      roundedRect(cr, 0, 0, bounds.size.width, bounds.size.height, 6);
+    else
+      cairo_rectangle(cr, 0, 0, bounds.size.width, bounds.size.height);
     cairo_fill(cr);
   }
   drawContents(cr, view, scale);
