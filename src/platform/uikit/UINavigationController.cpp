@@ -86,16 +86,27 @@ void UINavigationController::showTopView(UIViewController* leaving) {
   updateBar();
 }
 
+namespace {
+// Views that fill their superview keep filling it, as the flexible width and
+// height a controller's content is made with do on the device.
+void fitView(UIView* view, CGRect frame) {
+  CGSize before = view->bounds().size;
+  view->setFrame(frame);
+  for (const Ref<UIView>& child : view->subviewList())
+    if (child->frame() == CGRect{{0, 0}, before}) fitView(child.get(), {{0, 0}, frame.size});
+}
+}  // namespace
+
 void UINavigationController::updateBar() {
   UIView* container = viewIfLoaded();
   if (!container || !bar_) return;
   const auto& stack = childList();
   UIViewController* top = stack.empty() ? nullptr : stack.back().get();
-  // The content starts below a shown bar (an opaque bar), at the top without one.
+  // The content fills what a shown bar (an opaque bar) leaves, the whole view without one.
   if (top && top->isViewLoaded()) {
-    CGRect f = top->view()->frame();
-    f.origin.y = barHidden_ ? 0 : UINavigationBar::statusBarHeight() + UINavigationBar::kHeight;
-    top->view()->setFrame(f);
+    CGFloat barHeight = barHidden_ ? 0 : UINavigationBar::statusBarHeight() + UINavigationBar::kHeight;
+    CGSize whole = container->bounds().size;
+    fitView(top->view(), {{0, barHeight}, {whole.width, whole.height - barHeight}});
   }
   if (barHidden_) {
     bar_->removeFromSuperview();

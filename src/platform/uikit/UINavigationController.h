@@ -4,8 +4,8 @@
 // push and pop send the appearance callbacks of the controllers that come and
 // go (see UIViewController). Its navigation bar, unless hidden, spans the
 // top of the view with the top controller's title and a back button, and
-// the top controller's view starts below it (keeping its own size). Main
-// thread only.
+// the top controller's view fills the rest (its subviews that fill it
+// follow). Main thread only.
 
 #include "platform/uikit/UINavigationBar.h"
 #include "platform/uikit/UIViewController.h"
@@ -48,7 +48,7 @@ class UINavigationController : public UIViewController {
     return barHidden_;
   }
   // A hidden bar is taken out of the view, and the top controller's view
-  // moves up to the top.
+  // fills it again.
   void setNavigationBarHidden_animated(bool hidden, bool animated);
   // A controller on the stack has a new title: the bar shows it.
   void titlesChanged() { updateBar(); }

@@ -170,6 +170,9 @@ TEST_F(UINavigationControllerTest, TheBarShowsTheTopsTitleAndItsBackButtonPopsBy
   detail->setTitle("Heat"_ns);
   Ref<UINavigationController> nav = make<UINavigationController>(root);
   nav->view();
+  Ref<UIView> content = make<UIView>(detail->view()->bounds()), badge = make<UIView>(CGRectMake(0, 0, 20, 20));
+  detail->view()->addSubview(content);
+  detail->view()->addSubview(badge);
   UINavigationBar* bar = nav->navigationBar();
   EXPECT_EQ(utf8(bar->titleLabel()->text()), "Home");
   EXPECT_TRUE(bar->backButton()->isHidden()) << "nothing to go back to";
@@ -181,7 +184,10 @@ TEST_F(UINavigationControllerTest, TheBarShowsTheTopsTitleAndItsBackButtonPopsBy
   EXPECT_EQ(utf8(bar->titleLabel()->text()), "Heat, again") << "a title set after the push shows";
   EXPECT_EQ(utf8(bar->backButton()->currentTitle()), "\u2039 Back") << "too long for the button";
   EXPECT_EQ(bar->frame().size.height, UINavigationBar::statusBarHeight() + UINavigationBar::kHeight);
-  EXPECT_EQ(detail->view()->frame().origin.y, bar->frame().size.height) << "the content starts below the bar";
+  const CGFloat barHeight = bar->frame().size.height;
+  EXPECT_EQ(detail->view()->frame(), CGRectMake(0, barHeight, 375, 812 - barHeight)) << "the content fills the rest";
+  EXPECT_EQ(content->frame(), CGRectMake(0, 0, 375, 812 - barHeight)) << "what filled the view still does";
+  EXPECT_EQ(badge->frame(), CGRectMake(0, 0, 20, 20));
 
   CGRect back = bar->backButton()->frame();
   EXPECT_FALSE(uikit::tapAt(nav->view(), {back.origin.x + back.size.width + 40, CGRectGetMidY(back)}).handler) << "the bar's middle";
@@ -194,7 +200,7 @@ TEST_F(UINavigationControllerTest, TheBarShowsTheTopsTitleAndItsBackButtonPopsBy
   EXPECT_EQ(bar->superview(), nullptr) << "a hidden bar leaves the screen to the content";
   nav->pushViewController_animated(detail, false);
   EXPECT_EQ(nav->view()->subviewList().size(), 1u);
-  EXPECT_EQ(detail->view()->frame().origin.y, 0);
+  EXPECT_EQ(detail->view()->frame(), CGRectMake(0, 0, 375, 812));
 }
 
 TEST_F(UINavigationControllerTest, PushingTheSameControllerTwiceIsALoudError) {
