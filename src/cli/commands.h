@@ -52,5 +52,6 @@ void addLookupCommand(CLI::App& app, Runner& run);
 void addPreviewCommand(CLI::App& app, Runner& run);
 void addDemoCommand(CLI::App& app, Runner& run);
 void addSettingsCommand(CLI::App& app, Runner& run);
+void addAppCommand(CLI::App& app, Runner& run);
 
 }  // namespace cli

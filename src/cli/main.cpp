@@ -58,6 +58,7 @@ int main(int argc, char** argv) {
   app.footer(cli::kExitStatusTable);
   app.require_subcommand(1);
   cli::Runner run;
+  cli::addAppCommand(app, run);
   cli::addDemoCommand(app, run);
   cli::addLookupCommand(app, run);
   cli::addPreviewCommand(app, run);

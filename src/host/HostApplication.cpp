@@ -61,8 +61,8 @@ Result<HostApplication*> HostApplication::boot(const HostConfig& config) {
   if (config.modulePath)
     if (Status loaded = app->loadModule(); !loaded) return loaded.error();
 
+  theApp = app;  // the first screen may ask for the app (the home screen lists its catalog)
   app->buildFirstScreen();
-  theApp = app;
   return app;
 }
 
@@ -83,9 +83,16 @@ Status HostApplication::loadModule() {
 }
 
 void HostApplication::buildFirstScreen() {
-  Ref<UIViewController> home = make<UIViewController>();
-  home->setTitle(NSString::stringWithUTF8String("Home"));
+  Ref<UIViewController> home;
+  if (config_.homeScreen) {
+    StrongId made = StrongId::adopt(class_createInstance(objc_getClass("Argo.HomeViewController"), 0));
+    home = Ref<UIViewController>(objc_cast<UIViewController>(made.get()));
+  } else {
+    home = make<UIViewController>();
+    home->setTitle(NSString::stringWithUTF8String("Home"));
+  }
   navigation_ = make<UINavigationController>(home.get());
+  navigation_->setNavigationBarHidden_animated(!config_.homeScreen, false);
   objc_msgSend<StrongId>(navigation_, "view");
   objc_msgSend<void>(navigation_, "beginAppearanceTransition:animated:", true, false);
   objc_msgSend<void>(navigation_, "endAppearanceTransition");
@@ -94,6 +101,45 @@ void HostApplication::buildFirstScreen() {
 }
 
 CGSize HostApplication::screenSize() const { return UIScreen::mainScreen()->bounds().size; }
+
+// --- a finger on the screen ---------------------------------------------------------------
+
+uikit::TapResult HostApplication::tap(CGPoint point) {
+  layoutIfNeeded();
+  uikit::TapResult result = uikit::tapAt(window(), point);
+  layoutIfNeeded();
+  return result;
+}
+
+Ref<UIView> HostApplication::drag(CGPoint from, CGPoint to) {
+  layoutIfNeeded();
+  Ref<UIView> scrolled = uikit::dragIn(window(), from, to);
+  layoutIfNeeded();
+  return scrolled;
+}
+
+bool HostApplication::tapBack() {
+  UINavigationBar* bar = navigation_->navigationBar();
+  UIButton* back = bar->backButton();
+  if (!bar->superview() || back->isHidden()) return false;
+  CGRect b = back->bounds();
+  CGPoint centre = back->convertPointToWindow({CGRectGetMidX(b), CGRectGetMidY(b)});
+  return tap(centre).handler.get() == back;
+}
+
+void HostApplication::goHome() {
+  if (UIViewController* top = navigation_->topViewController(); top && top->presentedViewController())
+    objc_msgSend<void>(top, "dismissViewControllerAnimated:completion:", false, nullptr);
+  navigation_->popToRootViewControllerAnimated(false);
+  layoutIfNeeded();
+}
+
+std::vector<std::string> HostApplication::navigationTitles() const {
+  std::vector<std::string> titles;
+  for (const Ref<UIViewController>& c : navigation_->childList())
+    titles.push_back(c->title() ? c->title()->UTF8String() : std::string());
+  return titles;
+}
 
 // --- pages ----------------------------------------------------------------------------------
 
@@ -104,12 +150,14 @@ Result<TitlePage> HostApplication::openPage(long videoId) {
   if (!features_.currentTitlePage) {
     Ref<NFUIVideoDisplayPage> page = make<NFUIVideoDisplayPage>();
     page->setVideo(videoId, buildPageContent(*title, catalog_.titles()));
+    page->setTitle(NSString::stringWithUTF8String(title->title));
     objc_msgSend<void>(navigation_, "pushViewController:animated:", page, false);
     layoutIfNeeded();
     return TitlePage(page.get());
   }
   Ref<CDSDisplayPageViewController> page = make<CDSDisplayPageViewController>();
   page->setVideo(videoId, buildPageContent(*title, catalog_.titles()));
+  page->setTitle(NSString::stringWithUTF8String(title->title));  // what the navigation bar shows
   objc_msgSend<void>(navigation_, "pushViewController:animated:", page, false);
   layoutIfNeeded();
   return TitlePage(page.get());

@@ -25,6 +25,7 @@
 #include "host/legacy/legacy_page_classes.h"
 #include "host/title_page/CDSDisplayPageViewController.h"
 #include "host/version.h"
+#include "platform/uikit/touch.h"
 
 namespace host {
 
@@ -39,6 +40,10 @@ struct HostConfig {
   // Where the standard user defaults live; nullopt keeps the platform's
   // default, "" keeps them in memory only.
   std::optional<std::string> userDefaultsPath;
+  // The app as a person opens it: the home screen at the root, under the
+  // navigation bar. Off, the root is a bare screen without a bar, for the
+  // commands and tests that open one page or the settings.
+  bool homeScreen = false;
 };
 
 // One cell of an open page, for printing and inspection.
@@ -136,6 +141,19 @@ class HostApplication {
   void setNetworkStatus(NetworkStatus status) { CRReachabilityMonitor::setCurrentNetworkStatus(status); }
 
   UINavigationController* rootNavigationController() const { return navigation_.get(); }
+  // The view a finger touches and a picture shows: the navigation stack's.
+  UIView* window() const { return navigation_ ? navigation_->viewIfLoaded() : nullptr; }
+
+  // --- a finger on the screen (window points); each lays the screen out after ---------
+  uikit::TapResult tap(CGPoint point);
+  Ref<UIView> drag(CGPoint from, CGPoint to);
+  // A tap on the navigation bar's back button; false when it shows none.
+  bool tapBack();
+  // Back to the root screen: the sheet the top screen presents is dismissed,
+  // the stack popped to its root.
+  void goHome();
+  // The titles of the screens on the stack, root first.
+  std::vector<std::string> navigationTitles() const;
 
  private:
   HostApplication(HostConfig config, HostVersion version, Catalog catalog)

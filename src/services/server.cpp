@@ -26,10 +26,6 @@
 
 namespace services {
 
-namespace {
-
-// cpp-httplib reports a failed bind without its reason; the same bind again
-// gives the system's ("Address already in use").
 std::string bindFailure(const std::string& address, std::uint16_t port) {
   const int probe = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (probe < 0) return std::strerror(errno);
@@ -45,6 +41,8 @@ std::string bindFailure(const std::string& address, std::uint16_t port) {
   ::close(probe);
   return reason;
 }
+
+namespace {
 
 [[noreturn]] void misuse(const char* what) {
   std::fprintf(stderr, "services::ServicesServer: %s\n", what);

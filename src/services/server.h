@@ -52,6 +52,11 @@ struct ServerOptions {
   std::filesystem::path certificateDirectory;
 };
 
+// Why binding address:port fails, in the system's words ("Address already in
+// use"): cpp-httplib reports a failed bind without its reason, so the same
+// bind is tried again on a probe socket.
+std::string bindFailure(const std::string& address, std::uint16_t port);
+
 class ServicesServer {
  public:
   explicit ServicesServer(Catalog catalog, ServerOptions options = {});

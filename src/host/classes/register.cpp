@@ -9,6 +9,7 @@
 
 #include "host/classes/app_services.h"
 #include "host/art/box_art.h"
+#include "host/home/home_screens.h"
 #include "host/legacy/art_header_cell.h"
 #include "host/legacy/legacy_page_classes.h"
 #include "host/misuse.h"
@@ -243,6 +244,7 @@ std::vector<std::string> registerHostClasses(const HostVersion& version, Device 
 
   // --- settings, and the menu list the settings show ---------------------------------------
   registerSettingsClasses(version, names);
+  registerHomeClasses(names);
   return names;
 }
 

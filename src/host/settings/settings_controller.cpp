@@ -57,8 +57,13 @@ void AppSettingsViewController::loadView() {
   barTitle_->setText(title());
   bar->addSubview(barTitle_);
   root->addSubview(bar);
+  // Under a navigation controller that shows its own bar (the app's home
+  // screen leads here), that bar shows the title and the way back.
+  Ref<UINavigationController> navigation = navigationController();
+  const CGFloat top = navigation && !navigation->isNavigationBarHidden() ? 0 : kBarHeight;
+  bar->setHidden(top == 0);
 
-  table_ = make<UITableView>(CGRectMake(0, kBarHeight, screen.size.width, screen.size.height - kBarHeight));
+  table_ = make<UITableView>(CGRectMake(0, top, screen.size.width, screen.size.height - top));
   table_->setDataSource(this);
   table_->setDelegate(this);
   const SettingsClassNames& names = settingsClassNames(runningSettingsLayout().current);

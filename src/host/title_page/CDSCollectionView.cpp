@@ -50,6 +50,11 @@ CGFloat CDSCollectionView::maximumContentOffset() const {
   return std::max<CGFloat>(0, contentHeight() - bounds().size.height);
 }
 
+bool CDSCollectionView::scrollByDrag(CGPoint translation) {
+  setContentOffset(offset_ - translation.y);
+  return true;
+}
+
 void CDSCollectionView::setContentOffset(CGFloat y) {
   UIKIT_MAIN_THREAD_ONLY();
   offset_ = std::clamp<CGFloat>(y, 0, maximumContentOffset());
@@ -121,7 +126,7 @@ void CDSCollectionView::showItem(NSInteger item, id source) {
   measure(item, cell.get());
   cell->setFrame(frameForItem(item));
   SEL willDisplay = sel_registerName("collectionView:willDisplayCell:forItemAtIndexPath:");
-  if (StrongId delegate = delegate_.lock(); delegate && class_respondsToSelector(object_getClass(delegate), willDisplay))
+  if (StrongId delegate = this->delegate(); delegate && class_respondsToSelector(object_getClass(delegate), willDisplay))
     objc_msgSend<void>(delegate, willDisplay, static_cast<UICollectionView*>(this), cell.get(), path.get());
   if (cell->superview().get() != this) addSubview(cell);
   shown_[item] = cell;

@@ -36,9 +36,7 @@ class CDSCollectionView : public UICollectionView {
   // estimated heights until each item's cell is measured. Set by the data
   // source when it applies a snapshot; marks the view for layout.
   void setItemHeights(std::vector<CGFloat> heights);
-  // Held weakly; told of each cell about to be shown.
-  void setDelegate(id delegate) { delegate_ = Weak<objc_object>(delegate); }
-  StrongId delegate() const { return delegate_.lock(); }
+  // The delegate (held weakly) is told of each cell about to be shown.
   NSInteger numberOfItems() const { return static_cast<NSInteger>(heights_.size()); }
   CGFloat contentHeight() const;
   CGRect frameForItem(NSInteger item) const;
@@ -48,6 +46,8 @@ class CDSCollectionView : public UICollectionView {
   void setContentOffset(CGFloat y);
   CGFloat contentOffset() const { return offset_; }
   CGFloat maximumContentOffset() const;
+  // A finger's drag scrolls the list.
+  bool scrollByDrag(CGPoint translation) override;
 
   void layoutSubviews() override;
 
@@ -92,7 +92,6 @@ class CDSCollectionView : public UICollectionView {
   std::vector<CGFloat> heights_;
   std::vector<CGFloat> tops_;
   CGFloat offset_ = 0;
-  Weak<objc_object> delegate_;
   std::map<NSInteger, Ref<UICollectionViewCell>> shown_;
   std::map<std::u16string, std::vector<Ref<UICollectionViewCell>>> waiting_;
 };

@@ -131,3 +131,14 @@ void UICollectionView::recycle(const Ref<UICollectionViewCell>& cell) {
   keep->removeFromSuperview();
   if (NSString* identifier = keep->reuseIdentifier()) reusePool_[key(identifier)].push_back(keep);
 }
+
+bool UICollectionView::selectItemOfTappedCell(UICollectionViewCell* cell) {
+  UIKIT_MAIN_THREAD_ONLY();
+  Ref<UICollectionView> keep(this);
+  Ref<NSIndexPath> path = objc_msgSend<Ref<NSIndexPath>>(this, "indexPathForCell:", cell);
+  if (!path) return false;
+  SEL selected = sel_registerName("collectionView:didSelectItemAtIndexPath:");
+  if (StrongId d = delegate(); d && class_respondsToSelector(object_getClass(d.get()), selected))
+    objc_msgSend<void>(d, "collectionView:didSelectItemAtIndexPath:", this, path);
+  return true;
+}

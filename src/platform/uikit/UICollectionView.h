@@ -4,7 +4,10 @@
 // It has no scrolling: every item it is asked to show stays visible until it
 // is replaced or reloaded. Main thread only.
 //
-// Ownership: the data source is held weakly, as on the device; visible cells
+// A finger's tap on a cell selects its item: the delegate is sent
+// "collectionView:didSelectItemAtIndexPath:" when it answers it.
+//
+// Ownership: the data source and the delegate are held weakly, as on the device; visible cells
 // are subviews; recycled cells wait in a reuse pool per identifier.
 
 #include <map>
@@ -25,6 +28,16 @@ class UICollectionView : public UIView {
     return dataSource_.lock();
   }
   void setDataSource(id dataSource) { UIKIT_MAIN_THREAD_ONLY(); dataSource_ = Weak<objc_object>(dataSource); }
+  StrongId delegate() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return delegate_.lock();
+  }
+  void setDelegate(id delegate) { UIKIT_MAIN_THREAD_ONLY(); delegate_ = Weak<objc_object>(delegate); }
+  // A finger's tap on the item's shown cell (found with the run time's
+  // "indexPathForCell:", so a subclass's list answers): sends the delegate
+  // "collectionView:didSelectItemAtIndexPath:" when it answers it. False when
+  // the cell is not shown here.
+  bool selectItemOfTappedCell(UICollectionViewCell* cell);
 
   // Cells for identifier are made as instances of cellClass, which must be
   // UICollectionViewCell or a subclass of it (run-time subclasses included);
@@ -69,6 +82,7 @@ class UICollectionView : public UIView {
   void recycle(const Ref<UICollectionViewCell>& cell);
 
   Weak<objc_object> dataSource_;
+  Weak<objc_object> delegate_;
   std::map<std::u16string, Class> cellClasses_;
   std::map<std::u16string, std::vector<Ref<UICollectionViewCell>>> reusePool_;
   std::vector<std::pair<Ref<NSIndexPath>, Ref<UICollectionViewCell>>> visible_;  // index-path order

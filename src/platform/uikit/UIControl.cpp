@@ -59,11 +59,36 @@ bool UIControl::canBeTouched() const {
   return true;
 }
 
+void UIControl::touchesBegan() {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (!enabled_) return;
+  highlighted_ = true;
+  setNeedsDisplay();
+  sendActionsForControlEvents(UIControlEventTouchDown);
+}
+
+void UIControl::touchesEnded(bool inside) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (!highlighted_) return;
+  Ref<UIControl> keep(this);
+  highlighted_ = false;
+  setNeedsDisplay();
+  if (!enabled_) return;
+  if (inside)
+    touchUpInside();
+  else
+    sendActionsForControlEvents(UIControlEventTouchUpOutside);
+}
+
+void UIControl::touchUpInside() {
+  sendActionsForControlEvents(UIControlEventTouchUpInside);
+  sendActionsForControlEvents(UIControlEventPrimaryActionTriggered);
+}
+
 bool UIControl::simulateTap() {
   UIKIT_MAIN_THREAD_ONLY();
   if (!canBeTouched()) return false;
-  sendActionsForControlEvents(UIControlEventTouchDown);
-  sendActionsForControlEvents(UIControlEventTouchUpInside);
-  sendActionsForControlEvents(UIControlEventPrimaryActionTriggered);
+  touchesBegan();
+  touchesEnded(true);
   return true;
 }

@@ -55,12 +55,25 @@ class UIControl : public UIView {
   }
   void setSelected(bool selected);
 
+  // Highlighted while a finger is down on it.
+  bool isHighlighted() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return highlighted_;
+  }
+  // A finger down on the control (touch-down, highlighted), then up, inside
+  // its bounds or not (touch-up-outside). A disabled control takes neither.
+  void touchesBegan();
+  void touchesEnded(bool inside);
+
   // A user's tap, for tests and the simulated host: when the control can be
-  // touched (enabled, interaction on, it and its ancestors visible) it sends
-  // touch-down, then touch-up-inside and primary-action. Answers whether it could.
-  virtual bool simulateTap();
+  // touched (enabled, interaction on, it and its ancestors visible), a finger
+  // goes down and up inside it. Answers whether it could.
+  bool simulateTap();
 
  protected:
+  // What a finger lifted inside does: touch-up-inside and primary-action
+  // here; a switch flips first.
+  virtual void touchUpInside();
   // Enabled, interactive and visible up the whole superview chain.
   bool canBeTouched() const;
 
@@ -73,4 +86,5 @@ class UIControl : public UIView {
   std::vector<Registration> registrations_;
   bool enabled_ = true;
   bool selected_ = false;
+  bool highlighted_ = false;
 };

@@ -1,8 +1,9 @@
 #pragma once
 // Gesture recognisers: attached to a view, they send their action to their
 // targets (held weakly, as on the device) with themselves as the argument.
-// There are no touches here; simulateTap() stands for a user's tap. Main
-// thread only.
+// Touches reach them from the toolkit's touch delivery (touch.h): began,
+// then ended, with the finger's place in window points; simulateTap() is a
+// tap on the view's centre. Main thread only.
 
 #include <vector>
 
@@ -47,12 +48,24 @@ class UIGestureRecognizer : public NSObject {
     return state_;
   }
 
-  // A user's tap on the view, for tests and the simulated host. When the
-  // recogniser is enabled and attached to a view that can be touched
-  // (interaction on, it and its ancestors visible), it becomes recognised and
-  // sends each live target its action through the run time, in the order
-  // added, then returns to possible. Answers whether it was recognised.
+  // A finger down and up, in window points. A tap recogniser recognises
+  // when the finger lifts within kTapSlop of where it went down (a drag is
+  // no tap): it sends each live target its action through the run time, in
+  // the order added, then returns to possible. Ended answers whether it
+  // recognised. Disabled: nothing happens.
+  virtual void touchesBegan(CGPoint point);
+  virtual bool touchesEnded(CGPoint point);
+  static constexpr CGFloat kTapSlop = 10;
+
+  // A user's tap on the view's centre, for tests and the simulated host:
+  // when the recogniser is attached to a view that can be touched
+  // (interaction on, it and its ancestors visible), touches begin and end
+  // there. Answers whether it was recognised.
   virtual bool simulateTap();
+
+ protected:
+  // Sends every live target its action.
+  void recognise();
 
  private:
   friend class UIView;
@@ -60,6 +73,8 @@ class UIGestureRecognizer : public NSObject {
   std::vector<uikit::detail::TargetAction> targets_;
   bool enabled_ = true;
   UIGestureRecognizerState state_ = UIGestureRecognizerStatePossible;
+  bool tracking_ = false;
+  CGPoint began_{};
 };
 
 class UITapGestureRecognizer : public UIGestureRecognizer {

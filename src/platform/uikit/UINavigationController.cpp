@@ -2,7 +2,11 @@
 
 #include "platform/uikit/UIScreen.h"
 
-UINavigationController::UINavigationController(UIViewController* root) { initWithRootViewController(root); }
+UINavigationController::UINavigationController() : bar_(make<UINavigationBar>()) {}
+
+UINavigationController::UINavigationController(UIViewController* root) : UINavigationController() {
+  initWithRootViewController(root);
+}
 
 UINavigationController* UINavigationController::initWithRootViewController(UIViewController* root) {
   UIKIT_MAIN_THREAD_ONLY();
@@ -64,7 +68,14 @@ Ref<NSArray> UINavigationController::popToRootViewControllerAnimated(bool animat
 void UINavigationController::loadView() {
   UIKIT_MAIN_THREAD_ONLY();
   setView(make<UIView>(UIScreen::mainScreen()->bounds()));
-  if (UIViewController* top = topViewController()) view()->addSubview(top->view());
+  showTopView(nullptr);
+}
+
+void UINavigationController::setNavigationBarHidden_animated(bool hidden, bool /*animated*/) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (hidden == barHidden_) return;
+  barHidden_ = hidden;
+  updateBar();
 }
 
 void UINavigationController::showTopView(UIViewController* leaving) {
@@ -72,6 +83,40 @@ void UINavigationController::showTopView(UIViewController* leaving) {
   if (!container) return;
   if (leaving && leaving->isViewLoaded()) leaving->view()->removeFromSuperview();
   if (UIViewController* top = topViewController()) container->addSubview(top->view());
+  updateBar();
+}
+
+namespace {
+// Views that fill their superview keep filling it, as the flexible width and
+// height a controller's content is made with do on the device.
+void fitView(UIView* view, CGRect frame) {
+  CGSize before = view->bounds().size;
+  view->setFrame(frame);
+  for (const Ref<UIView>& child : view->subviewList())
+    if (child->frame() == CGRect{{0, 0}, before}) fitView(child.get(), {{0, 0}, frame.size});
+}
+}  // namespace
+
+void UINavigationController::updateBar() {
+  UIView* container = viewIfLoaded();
+  if (!container || !bar_) return;
+  const auto& stack = childList();
+  UIViewController* top = stack.empty() ? nullptr : stack.back().get();
+  // The content fills what a shown bar (an opaque bar) leaves, the whole view without one.
+  if (top && top->isViewLoaded()) {
+    CGFloat barHeight = barHidden_ ? 0 : UINavigationBar::statusBarHeight() + UINavigationBar::kHeight;
+    CGSize whole = container->bounds().size;
+    fitView(top->view(), {{0, barHeight}, {whole.width, whole.height - barHeight}});
+  }
+  if (barHidden_) {
+    bar_->removeFromSuperview();
+    return;
+  }
+  UIViewController* below = stack.size() > 1 ? stack[stack.size() - 2].get() : nullptr;
+  bar_->navigation_ = Weak<UINavigationController>(this);
+  bar_->showItems(top ? top->title() : nullptr, below != nullptr, below ? below->title() : nullptr);
+  bar_->placeInWidth(container->bounds().size.width);
+  container->addSubview(bar_.get());  // above the top controller's view
 }
 
 std::vector<Ref<UIViewController>> UINavigationController::appearanceChildren() const {

@@ -7,15 +7,10 @@ void UISwitch::setOn_animated(bool on, bool /*animated: the thumb's slide is not
   setNeedsDisplay();
 }
 
-bool UISwitch::simulateTap() {
-  UIKIT_MAIN_THREAD_ONLY();
-  if (!canBeTouched()) return false;
-  Ref<UISwitch> keep(this);
-  sendActionsForControlEvents(UIControlEventTouchDown);
+void UISwitch::touchUpInside() {
   setOn_animated(!on_, true);
   sendActionsForControlEvents(UIControlEventValueChanged);
   sendActionsForControlEvents(UIControlEventTouchUpInside);
-  return true;
 }
 
 void UISwitch::setOnTintColor(UIColor* color) {

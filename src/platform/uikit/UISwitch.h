@@ -26,15 +26,16 @@ class UISwitch : public UIControl {
   }
   void setOnTintColor(UIColor* color);
 
-  // A finger's flip, for tests and the simulated host: when the switch can be
-  // touched, sends touch-down, flips it (animated), sends value-changed, then
-  // touch-up-inside. Answers whether it could.
-  bool simulateTap() override;
 
   CGSize intrinsicContentSize() const override {
     UIKIT_MAIN_THREAD_ONLY();
     return {51, 31};
   }
+
+ protected:
+  // A finger lifted inside flips it (animated), then sends value-changed and
+  // touch-up-inside, after the touch-down of touchesBegan.
+  void touchUpInside() override;
 
  private:
   Ref<UIColor> onTintColor_;

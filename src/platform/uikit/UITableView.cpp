@@ -202,6 +202,8 @@ void UITableView::reloadData() {
     }
   }
   contentHeight_ = y;
+  // A shorter content may have moved the end below the offset.
+  if (CGFloat end = std::max<CGFloat>(0, y - bounds().size.height); contentOffset() > end) setContentOffset(end);
 }
 
 void UITableView::layoutSubviews() {
@@ -274,6 +276,19 @@ void UITableView::deselectRowAtIndexPath_animated(const NSIndexPath* indexPath, 
   if (!indexPath || !selected_ || !selected_->isEqual(const_cast<NSIndexPath*>(indexPath))) return;
   if (Ref<UITableViewCell> cell = cellForRowAtIndexPath(indexPath)) cell->setSelected(false);
   selected_ = nullptr;
+}
+
+bool UITableView::scrollByDrag(CGPoint translation) {
+  UIKIT_MAIN_THREAD_ONLY();
+  setContentOffset(contentOffset() - translation.y);
+  return true;
+}
+
+void UITableView::setContentOffset(CGFloat y) {
+  UIKIT_MAIN_THREAD_ONLY();
+  CGRect b = bounds();
+  b.origin.y = std::clamp<CGFloat>(y, 0, std::max<CGFloat>(0, contentHeight_ - b.size.height));
+  setBounds(b);
 }
 
 bool UITableView::simulateTapOnRowAtIndexPath(const NSIndexPath* indexPath) {

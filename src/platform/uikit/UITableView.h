@@ -2,8 +2,9 @@
 // A table view that asks its data source and delegate by run-time message,
 // as the device does, so that a replaced data-source or delegate method
 // takes effect: sections and rows, cells, section header views and heights,
-// will-display and selection. It has no scrolling: every row of every
-// section is shown, top to bottom. Main thread only.
+// will-display and selection. Every row of every section is laid out, top
+// to bottom; a finger's drag scrolls them (the bounds' origin is the scroll
+// offset). Main thread only.
 //
 // It loads its data on its first layout, as the device does, and again on
 // reloadData. Optional delegate methods are sent only when the delegate
@@ -94,6 +95,14 @@ class UITableView : public UIView {
   void reloadData();
   // Loads the data on the first layout, then places cells and headers.
   void layoutSubviews() override;
+  // Scrolls by the finger's vertical movement, within the content.
+  bool scrollByDrag(CGPoint translation) override;
+  CGFloat contentOffset() const {
+    UIKIT_MAIN_THREAD_ONLY();
+    return bounds().origin.y;
+  }
+  // Clamped to 0...max(0, contentHeight - visible height).
+  void setContentOffset(CGFloat y);
 
   // As of the last load.
   NSInteger numberOfSections() const;

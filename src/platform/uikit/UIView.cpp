@@ -136,6 +136,39 @@ void UIView::setBounds(CGRect bounds) {
   setNeedsLayout();
 }
 
+// --- touches ---------------------------------------------------------------------
+
+bool UIView::pointInside(CGPoint point) const {
+  UIKIT_MAIN_THREAD_ONLY();
+  return point.x >= bounds_.origin.x && point.y >= bounds_.origin.y &&
+         point.x < bounds_.origin.x + bounds_.size.width && point.y < bounds_.origin.y + bounds_.size.height;
+}
+
+UIView* UIView::hitTest(CGPoint point) {
+  UIKIT_MAIN_THREAD_ONLY();
+  if (hidden_ || alpha_ < 0.01 || !userInteractionEnabled_ || !pointInside(point)) return nullptr;
+  for (auto child = subviews_.rbegin(); child != subviews_.rend(); ++child) {
+    const UIView& c = **child;
+    CGPoint inChild{point.x - c.frame_.origin.x + c.bounds_.origin.x, point.y - c.frame_.origin.y + c.bounds_.origin.y};
+    if (UIView* hit = (*child)->hitTest(inChild)) return hit;
+  }
+  return this;
+}
+
+CGPoint UIView::convertPointToWindow(CGPoint point) const {
+  UIKIT_MAIN_THREAD_ONLY();
+  for (const UIView* v = this; v->superview_.lock(); v = v->superview_.lock().get()) {
+    point.x += v->frame_.origin.x - v->bounds_.origin.x;
+    point.y += v->frame_.origin.y - v->bounds_.origin.y;
+  }
+  return point;
+}
+
+CGPoint UIView::convertPointFromWindow(CGPoint point) const {
+  CGPoint origin = convertPointToWindow({0, 0});
+  return {point.x - origin.x, point.y - origin.y};
+}
+
 // --- appearance --------------------------------------------------------------------
 
 void UIView::setAlpha(CGFloat alpha) {

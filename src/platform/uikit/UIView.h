@@ -175,6 +175,24 @@ class UIView : public UIResponder {
   }
   void setAccessibilityIdentifier(const NSString* identifier);
 
+  // --- touches --------------------------------------------------------------------------
+  // Whether point, in this view's bounds coordinates, lies inside its bounds.
+  virtual bool pointInside(CGPoint point) const;
+  // The deepest view at point (in this view's bounds coordinates) that takes
+  // touches, as the device finds it: a view that is hidden, nearly
+  // transparent (alpha < 0.01) or has interaction off is skipped with its
+  // subviews, a subview outside this view's bounds is not reached, and later
+  // subviews are tried first since they are drawn above. nil when none.
+  virtual UIView* hitTest(CGPoint point);
+  // point in this view's bounds coordinates, in those of its top-most
+  // ancestor (the window), and back.
+  CGPoint convertPointToWindow(CGPoint point) const;
+  CGPoint convertPointFromWindow(CGPoint point) const;
+  // A finger dragged over this view by translation (finger movement in
+  // points). Views that scroll move their content the other way and answer
+  // true; the others answer false and the drag goes to their superview.
+  virtual bool scrollByDrag(CGPoint /*translation*/) { return false; }
+
   // --- constraints ----------------------------------------------------------------------
   // YES by default: the frame is turned into constraints until switched off.
   bool translatesAutoresizingMaskIntoConstraints() const {

@@ -41,6 +41,8 @@ void UIViewController::setTitle(const NSString* title) {
   UIKIT_MAIN_THREAD_ONLY();
   if (UIStringEqual(title, title_.get())) return;
   title_ = const_cast<NSString*>(title);
+  // A navigation bar shows the titles of the top two controllers.
+  if (auto* navigation = objc_cast<UINavigationController>(parent_.lock().get())) navigation->titlesChanged();
 }
 
 // --- appearance ----------------------------------------------------------------------------

@@ -181,6 +181,8 @@ void registerUIKitClasses() {
   addMethod<&UISwitch::setOn_animated>(toggle, "setOn:animated:");
   addMethod<&UISwitch::onTintColor>(toggle, "onTintColor");
   addMethod<&UISwitch::setOnTintColor>(toggle, "setOnTintColor:");
+  Class bar = objc::registerClass<UINavigationBar>("UINavigationBar", view);
+  addMethod<&UINavigationBar::backButtonTapped>(bar, "backButtonTapped:");
   Class button = objc::registerClass<UIButton>("UIButton", control);
   addMethod<&UIButton::setTitle_forState>(button, "setTitle:forState:");
   addMethod<&UIButton::titleForState>(button, "titleForState:");
@@ -271,6 +273,7 @@ void registerUIKitClasses() {
   Class controller = objc::registerClass<UIViewController>("UIViewController", responder);
   registerViewControllerMethods(controller);
   Class navigation = objc::registerClass<UINavigationController>("UINavigationController", controller);
+  addMethod<&UINavigationController::setNavigationBarHidden_animated>(navigation, "setNavigationBarHidden:animated:");
   addMethod<&UINavigationController::initWithRootViewController>(navigation, "initWithRootViewController:");
   addMethod<&UINavigationController::pushViewController_animated>(navigation, "pushViewController:animated:");
   addMethod<&UINavigationController::popViewControllerAnimated>(navigation, "popViewControllerAnimated:");

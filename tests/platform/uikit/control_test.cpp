@@ -1,5 +1,6 @@
 #include <vector>
 
+#include "platform/uikit/touch.h"
 #include "platform/uikit/uikit_fixture.h"
 
 namespace {
@@ -107,6 +108,76 @@ TEST_F(UIControlTest, ButtonSendsActionsOfEitherSignatureForTheEventsAsked) {
   button->setTitle_forState("Play"_ns, UIControlStateNormal);
   EXPECT_EQ(utf8(button->titleForState(UIControlStateHighlighted)), "Play") << "falls back to the normal title";
   EXPECT_EQ(utf8(button->currentTitle()), "Play");
+}
+
+using TouchTest = TargetActionTest;
+
+// A window with a card (tap recogniser) holding a label and a button, and a
+// switch; each case changes one thing and taps one point.
+TEST_F(TouchTest, ATapGoesToTheDeepestTouchableViewAndWhatFirstTakesItOnTheWayUp) {
+  struct Case {
+    const char* what;
+    std::function<void(UIView* card, UIButton* button, UISwitch* toggle)> change;
+    CGPoint at;
+    const char* handler;  // "card", "button", "switch" or "" for nobody
+  };
+  const std::vector<Case> cases = {
+      {"a label takes no touches: its card's recogniser does", {}, {30, 30}, "card"},
+      {"a control wins over a recogniser above it", {}, {130, 30}, "button"},
+      {"a disabled control passes the tap up", [](UIView*, UIButton* b, UISwitch*) { b->setEnabled(false); }, {130, 30}, "card"},
+      {"a hidden button is skipped", [](UIView*, UIButton* b, UISwitch*) { b->setHidden(true); }, {130, 30}, "card"},
+      {"a transparent card is skipped with its subviews", [](UIView* c, UIButton*, UISwitch*) { c->setAlpha(0.005); }, {130, 30}, ""},
+      {"a card without interaction is skipped", [](UIView* c, UIButton*, UISwitch*) { c->setUserInteractionEnabled(false); }, {30, 30}, ""},
+      {"the switch lies above the card where they overlap", {}, {195, 45}, "switch"},
+      {"outside the window", {}, {500, 30}, ""},
+  };
+  for (const Case& c : cases) {
+    senders().clear();
+    Ref<UIView> window = make<UIView>(CGRectMake(0, 0, 375, 200));
+    Ref<UIView> card = make<UIView>(CGRectMake(10, 10, 200, 60));
+    Ref<UILabel> label = make<UILabel>();
+    label->setFrame(CGRectMake(0, 0, 100, 60));
+    Ref<UIButton> button = UIButton::buttonWithType(UIButtonTypeSystem);
+    button->setFrame(CGRectMake(100, 0, 60, 60));
+    Ref<UISwitch> toggle = make<UISwitch>();
+    toggle->setFrame(CGRectMake(180, 30, 51, 31));
+    card->addSubview(label);
+    card->addSubview(button);
+    window->addSubview(card);
+    window->addSubview(toggle);
+    card->addGestureRecognizer(make<UITapGestureRecognizer>(target.get(), sel("tapped:")));
+    button->addTarget_action_forControlEvents(target.get(), sel("tapped:"), UIControlEventTouchUpInside);
+    if (c.change) c.change(card.get(), button.get(), toggle.get());
+
+    uikit::TapResult result = uikit::tapAt(window.get(), c.at);
+    std::string handler = result.handler == card ? "card" : result.handler == button ? "button" : result.handler == toggle ? "switch" : "";
+    EXPECT_EQ(handler, c.handler) << c.what;
+    EXPECT_EQ(toggle->isOn(), handler == "switch") << c.what << ": only a tap on the switch flips it";
+    EXPECT_EQ(senders().size(), handler == "card" || handler == "button" ? 1u : 0u) << c.what;
+    EXPECT_FALSE(button->isHighlighted()) << c.what << ": the finger lifted";
+  }
+}
+
+TEST_F(TouchTest, ADragIsNoTapAndAFingerLiftedOutsideSendsTouchUpOutside) {
+  Ref<UIView> window = make<UIView>(CGRectMake(0, 0, 375, 200));
+  Ref<UIView> card = make<UIView>(CGRectMake(0, 0, 375, 200));
+  window->addSubview(card);
+  Ref<UITapGestureRecognizer> tap = make<UITapGestureRecognizer>(target.get(), sel("tapped:"));
+  card->addGestureRecognizer(tap);
+  EXPECT_FALSE(uikit::dragIn(window.get(), {50, 150}, {50, 20})) << "nothing here scrolls";
+  tap->touchesBegan({50, 150});
+  EXPECT_FALSE(tap->touchesEnded({50, 150 - UIGestureRecognizer::kTapSlop - 1})) << "moved past the slop";
+  tap->touchesBegan({50, 150});
+  EXPECT_TRUE(tap->touchesEnded({50 + UIGestureRecognizer::kTapSlop, 150}));
+  EXPECT_EQ(senders().size(), 1u);
+
+  Ref<UIButton> button = UIButton::buttonWithType(UIButtonTypeSystem);
+  button->addTarget_action_forControlEvents(target.get(), sel("tapped:"), UIControlEventTouchUpOutside);
+  button->addTarget_action_forControlEvents(target.get(), sel("poke"), UIControlEventTouchUpInside);
+  button->touchesBegan();
+  EXPECT_TRUE(button->isHighlighted());
+  button->touchesEnded(false);
+  EXPECT_EQ(senders(), (std::vector<id>{tap.get(), button.get()})) << "up outside, not inside";
 }
 
 TEST_F(UIControlTest, AnActionTheTargetDoesNotAnswerIsALoudError) {

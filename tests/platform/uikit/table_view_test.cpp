@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "platform/uikit/text_metrics.h"
+#include "platform/uikit/touch.h"
 #include "platform/uikit/uikit_fixture.h"
 
 namespace {
@@ -132,6 +133,26 @@ TEST_F(UITableViewTest, AFingersTapSelectsAndTellsTheDelegateUnlessHidden) {
   EXPECT_EQ(journal().back(), "select 1");
   EXPECT_FALSE(table->indexPathForSelectedRow()) << "the delegate deselected it";
   EXPECT_FALSE(table->cellForRowAtIndexPath(path)->isSelected());
+
+  // The same by a finger at a point of the window, after dragging the rows up
+  // by more than the content has below the table: the scroll stops at its end.
+  Ref<UIView> window = make<UIView>(CGRectMake(0, 0, 375, 100));
+  table->setFrame(CGRectMake(0, 20, 375, 80));
+  window->addSubview(table);
+  window->layoutIfNeeded();
+  const CGFloat end = table->contentHeight() - 80;
+  ASSERT_GT(end, 0);
+  EXPECT_EQ(uikit::dragIn(window.get(), {100, 90}, {100, 30}).get(), table.get());
+  EXPECT_EQ(table->contentOffset(), 60);
+  uikit::dragIn(window.get(), {100, 90}, {100, 30});
+  EXPECT_EQ(table->contentOffset(), end);
+  journal().clear();
+  CGRect last = table->rectForRowAtIndexPath(path);
+  uikit::TapResult tapped = uikit::tapAt(window.get(), {100, 20 + last.origin.y - end + 5});
+  EXPECT_EQ(tapped.handler.get(), table->cellForRowAtIndexPath(path).get());
+  EXPECT_EQ(journal(), (std::vector<std::string>{"select 1"})) << "the scrolled row under the finger";
+  uikit::dragIn(window.get(), {100, 30}, {100, 500});
+  EXPECT_EQ(table->contentOffset(), 0) << "and back to the top, no further";
 
   journal().clear();
   EXPECT_FALSE(table->simulateTapOnRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(5, 0))) << "no such row";

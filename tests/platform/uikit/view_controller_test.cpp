@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "platform/foundation/NSBlock.h"
+#include "platform/uikit/touch.h"
 #include "platform/uikit/uikit_fixture.h"
 
 namespace {
@@ -149,7 +150,9 @@ TEST_F(UINavigationControllerTest, PushAndPopSendAppearanceOnceTheStackIsShown) 
   lifecycleJournal().clear();
   nav->pushViewController_animated(settings, true);
   EXPECT_EQ(lifecycleJournal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear"}));
-  EXPECT_EQ(nav->view()->subviewList().back().get(), settings->view()) << "the top's view is shown";
+  ASSERT_EQ(nav->view()->subviewList().size(), 2u);
+  EXPECT_EQ(nav->view()->subviewList().front().get(), settings->view()) << "the top's view is shown, alone";
+  EXPECT_EQ(nav->view()->subviewList().back().get(), nav->navigationBar()) << "under the bar";
   advance(UIViewController::kTransitionDuration);
   ASSERT_TRUE(runUntil([] { return !UIView::hasRunningAnimations(); }));
   EXPECT_EQ(lifecycleJournal(), (Journal{"settings.didLoad", "root.willDisappear", "settings.willAppear", "settings.didAppear",
@@ -159,6 +162,45 @@ TEST_F(UINavigationControllerTest, PushAndPopSendAppearanceOnceTheStackIsShown) 
   EXPECT_EQ(popped.get(), settings.get());
   EXPECT_EQ(nav->popViewControllerAnimated(false), nullptr) << "the root stays";
   EXPECT_EQ(objc_msgSend<Ref<NSArray>>(nav, "viewControllers")->count(), 1u);
+}
+
+TEST_F(UINavigationControllerTest, TheBarShowsTheTopsTitleAndItsBackButtonPopsByATap) {
+  Ref<UIViewController> root = journaled("root"), detail = journaled("detail");
+  root->setTitle("Home"_ns);
+  detail->setTitle("Heat"_ns);
+  Ref<UINavigationController> nav = make<UINavigationController>(root);
+  nav->view();
+  Ref<UIView> content = make<UIView>(detail->view()->bounds()), badge = make<UIView>(CGRectMake(0, 0, 20, 20));
+  detail->view()->addSubview(content);
+  detail->view()->addSubview(badge);
+  UINavigationBar* bar = nav->navigationBar();
+  EXPECT_EQ(utf8(bar->titleLabel()->text()), "Home");
+  EXPECT_TRUE(bar->backButton()->isHidden()) << "nothing to go back to";
+  nav->pushViewController_animated(detail, false);
+  EXPECT_EQ(utf8(bar->titleLabel()->text()), "Heat");
+  EXPECT_EQ(utf8(bar->backButton()->currentTitle()), "\u2039 Home");
+  detail->setTitle("Heat, again"_ns);
+  root->setTitle("App Settings"_ns);
+  EXPECT_EQ(utf8(bar->titleLabel()->text()), "Heat, again") << "a title set after the push shows";
+  EXPECT_EQ(utf8(bar->backButton()->currentTitle()), "\u2039 Back") << "too long for the button";
+  EXPECT_EQ(bar->frame().size.height, UINavigationBar::statusBarHeight() + UINavigationBar::kHeight);
+  const CGFloat barHeight = bar->frame().size.height;
+  EXPECT_EQ(detail->view()->frame(), CGRectMake(0, barHeight, 375, 812 - barHeight)) << "the content fills the rest";
+  EXPECT_EQ(content->frame(), CGRectMake(0, 0, 375, 812 - barHeight)) << "what filled the view still does";
+  EXPECT_EQ(badge->frame(), CGRectMake(0, 0, 20, 20));
+
+  CGRect back = bar->backButton()->frame();
+  EXPECT_FALSE(uikit::tapAt(nav->view(), {back.origin.x + back.size.width + 40, CGRectGetMidY(back)}).handler) << "the bar's middle";
+  EXPECT_EQ(nav->topViewController(), detail.get());
+  EXPECT_EQ(uikit::tapAt(nav->view(), {CGRectGetMidX(back), CGRectGetMidY(back)}).handler.get(), bar->backButton());
+  EXPECT_EQ(nav->topViewController(), root.get());
+  EXPECT_TRUE(bar->backButton()->isHidden());
+
+  objc_msgSend<void>(nav, "setNavigationBarHidden:animated:", true, false);
+  EXPECT_EQ(bar->superview(), nullptr) << "a hidden bar leaves the screen to the content";
+  nav->pushViewController_animated(detail, false);
+  EXPECT_EQ(nav->view()->subviewList().size(), 1u);
+  EXPECT_EQ(detail->view()->frame(), CGRectMake(0, 0, 375, 812));
 }
 
 TEST_F(UINavigationControllerTest, PushingTheSameControllerTwiceIsALoudError) {
