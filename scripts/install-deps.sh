@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev libsimdjson-dev libcpp-httplib-dev libcli11-dev libfmt-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
+  gcovr
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev)
 
