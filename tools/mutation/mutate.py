@@ -23,6 +23,7 @@ import time
 from collections import defaultdict
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # no __pycache__ beside the tool in the source tree
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 from operators import mutants  # noqa: E402
 
