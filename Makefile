@@ -3,7 +3,7 @@ PRESET ?= default
 BUILD  := build/$(PRESET)
 JOBS   ?= $(shell nproc)
 
-.PHONY: all setup build demo test test-asan test-tsan bench fuzz package clean
+.PHONY: all setup build demo test test-asan test-tsan coverage mutants bench fuzz package clean
 
 all: build
 
@@ -29,6 +29,28 @@ test-asan:
 
 test-tsan:
 	$(MAKE) test PRESET=tsan
+
+# Every test on a build with coverage counters, then the HTML report under
+# build/coverage/report and one summary line per top folder of src/.
+CCACHE := $(if $(shell command -v ccache),-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+coverage: setup
+	cmake --preset coverage $(CCACHE)
+	cmake --build --preset coverage -j $(JOBS)
+	find build/coverage -name '*.gcda' -delete
+	ctest --preset coverage -j $(JOBS)
+	python3 scripts/coverage-report.py build/coverage
+
+# Mutation testing of FILES (default: the sources this branch changed since
+# main) in a Debug tree of its own, each file compiled alone; see
+# tools/mutation/mutate.py. Not part of `make test`.
+MUTATION := build/mutation
+FILES ?= $(shell git diff --name-only $$(git merge-base main HEAD) -- 'src/*.cpp' 'src/*.h')
+# The command's tests (a sweep of over a hundred pages) take minutes a run.
+MUTANT_FLAGS ?= --exclude cli_tests
+mutants: setup
+	test -f $(MUTATION)/build.ninja || cmake -S . -B $(MUTATION) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DSCORELENS_UNITY=OFF -DCMAKE_LINK_DEPENDS_NO_SHARED=ON $(CCACHE)
+	nice -n 19 python3 tools/mutation/mutate.py --build $(MUTATION) $(MUTANT_FLAGS) $(FILES)
 
 bench: setup $(BUILD)/build.ninja
 	cmake --build --preset $(PRESET) -j $(JOBS) --target scorelens_bench

@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcairo2-dev libpango1.0-dev fonts-dejavu-core
   chromium chromium-driver python3-selenium
+  gcovr
 )
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev)
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/HostApplication.h"
+#include "support/coverage_dump.h"
 
 namespace hosttest {
 
@@ -44,6 +45,7 @@ class ChildChecks {
   [[noreturn]] void finish() const {
     for (const std::string& f : failures_) std::fprintf(stderr, "child check failed: %s\n", f.c_str());
     std::fflush(nullptr);
+    dumpCoverageCounters();
     std::_Exit(failures_.empty() ? 0 : 1);
   }
 

@@ -73,17 +73,18 @@ struct Generation {
   bool padded;                    // two spare sections after the module's
   const char* extras;             // the entry section's header
   const char* criticHeader;
+  const char* audienceHeader;
   const char* entryAccessory;
   bool entryIcon;
   std::optional<double> entryTitleTopMargin;
 };
 
 const Generation kGenerations[] = {
-    {"9.30.0", false, 4, false, "EXTRAS", "CRITIC RATINGS", "disclosure", false, 17.0},
-    {"12.10.0", false, 5, true, "Extras", "Critic Ratings", "chevron-old", true, 11.0},
-    {"14.30.0", false, 5, true, "Extras", "Critic Ratings", "chevron-new", true, 11.0},
-    {"15.1.0", true, 6, false, "Extras", "Critic Ratings", "chevron-new", true, std::nullopt},
-    {"16.51.0", true, 6, false, "Extras", "Critic Ratings", "chevron-new", true, std::nullopt},
+    {"9.30.0", false, 4, false, "EXTRAS", "CRITIC RATINGS", "AUDIENCE RATINGS", "disclosure", false, 17.0},
+    {"12.10.0", false, 5, true, "Extras", "Critic Ratings", "Audience Ratings", "chevron-old", true, 11.0},
+    {"14.30.0", false, 5, true, "Extras", "Critic Ratings", "Audience Ratings", "chevron-new", true, 11.0},
+    {"15.1.0", true, 6, false, "Extras", "Critic Ratings", "Audience Ratings", "chevron-new", true, std::nullopt},
+    {"16.51.0", true, 6, false, "Extras", "Critic Ratings", "Audience Ratings", "chevron-new", true, std::nullopt},
 };
 
 // Opens the module screen from the root's entry row, as a finger would.
@@ -154,13 +155,17 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
   c.expect(screen.sections[0].header && screen.sections[0].header->title.empty() &&
                screen.sections[0].header->height == (g.current ? 0.0 : UITableViewAutomaticDimension),
            "section 0's blank header takes no room on the current controller, automatic on the older");
-  c.expect(screen.sections[1].header && screen.sections[1].header->title == g.criticHeader &&
-               screen.sections[1].header->height == UITableViewAutomaticDimension,
-           "critic header " + (screen.sections[1].header ? screen.sections[1].header->title : std::string()));
+  for (size_t s : {1, 2})
+    c.expect(screen.sections[s].header && screen.sections[s].header->title == (s == 1 ? g.criticHeader : g.audienceHeader) &&
+                 screen.sections[s].header->height == UITableViewAutomaticDimension,
+             "header " + (screen.sections[s].header ? screen.sections[s].header->title : std::string()));
   for (NSInteger s : {1, 2}) {
     UILabel* label = headerLabel(module, s, true);
     c.expect(label && wholeInside(label, label->superview()->superview().get()),
              "module header " + std::to_string(s) + "'s title is laid out inside the header");
+    UILabel* subtitle = headerLabel(module, s, false);
+    c.expect(std::string(g.extras) == "EXTRAS" || (subtitle && subtitle->font()->pointSize() == 12.0),
+             "module header " + std::to_string(s) + "'s subtitle font, styled with the settings redesign");
   }
   auto* descriptionCell = objc_cast<host::AppSettingsDefaultItemCell>(description.cell);
   c.expect(descriptionCell && wholeInside(descriptionCell->subtitle().get(), descriptionCell),
@@ -178,6 +183,9 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
       c.expect(r.title == (states.size() % 2 ? "Meter" : "Percentage") && r.accessory == std::optional<std::string>("switch"),
                "switch row " + r.title);
       c.expect(r.onTint && UIColorEqual(r.onTint, r.cell->tintColor()), "the switch is on in the cell's tint");
+      UIColor* behind = objc_cast<host::AppSettingsDefaultItemCell>(r.cell)->title()->backgroundColor();
+      c.expect(g.current == (behind && UIColorEqual(behind, UIColor::clearColor())),
+               "the title's background is cleared on the current controller only");
       states.push_back(r.switchOn.value_or(false));
     }
   c.expect(states == std::vector<bool>{true, true, false, true}, "the switches show the stored preferences");
@@ -187,6 +195,13 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
   c.expect(pref("CXCriticRatingPercentageEnabled") && !pref("CXAudienceRatingPercentageEnabled") &&
                pref("CXAudienceRatingMeterEnabled"),
            "the other three stay as they were");
+  for (auto [s, r, key] : {std::tuple{1, 0, "CXCriticRatingPercentageEnabled"}, {2, 0, "CXAudienceRatingPercentageEnabled"},
+                           {2, 1, "CXAudienceRatingMeterEnabled"}}) {
+    const bool before = pref(key);
+    c.expect(host::flipSettingsSwitch(module, s, r) && pref(key) != before && host::flipSettingsSwitch(module, s, r) &&
+                 pref(key) == before,
+             std::string(key) + " follows its switch");
+  }
 
   std::vector<Ref<NSDictionary>> menu = host::currentAppMenuEntries();
   c.expect(!menu.empty() && utf8(objc_cast<NSString>(menu.back()->objectForKey("name"_ns))) == "ScoreLens 3.2.6",

@@ -189,11 +189,13 @@ TEST_F(LegacyPageTest, SummaryArtCellGetsTheStripBetweenRatingContainerAndMessag
     Ref<CXEnhancedRatingViewContainer> strip = stripIn(c.get());
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->superview().get(), content);
+    EXPECT_FALSE(strip->translatesAutoresizingMaskIntoConstraints()) << "placed by its constraints alone";
     EXPECT_EQ((withGap ? gap : other)->constant(), withGap ? A : 6) << "only the gap to the rating container grows";
     EXPECT_EQ(stripConstraints(content, strip.get()),
               (std::vector<std::string>{"5→message.5 0", "6→message.6 0", "3→rating.4 -8", "4→message.3 2"}));
     EXPECT_EQ(strip->messageLabel()->font(), synopsis->font());
     EXPECT_EQ(strip->loadingIndicatorView()->color(), synopsis->textColor());
+    EXPECT_EQ(strip->firstRatingPercentageLabel()->textColor(), year->textColor());
     EXPECT_EQ(strip->secondRatingPercentageLabel()->textColor(), year->textColor());
   }
 }
@@ -301,21 +303,28 @@ TEST_F(LegacyPageTest, AboveTheFoldCellFollowsTheLayoutOfItsVersion) {
 // Mended: a redesigned cell without its merch view would have the strip tied
 // to nothing, which the device answers by raising; the cell is left as the
 // host made it.
-TEST_F(LegacyPageTest, AboveTheFoldCellWithoutAMemberIsLeftAsTheHostMadeIt) {
+TEST_F(LegacyPageTest, SummaryCellWithoutAMemberIsLeftAsTheHostMadeIt) {
   atVersion("13.14.0");
   FoldCell f = foldCell(false);
   EXPECT_FALSE(stripIn(f.cell.get()));
   EXPECT_EQ(f.top1->constant(), 8);
   EXPECT_EQ(countCalls("awakeFromNib"), 1u);
+  atVersion("10.2.0");
+  for (const char* name : {"DisplayPageSummaryArtCell", "NFUIDisplayPageAboveTheFoldSummaryCell"}) {
+    Ref<UICollectionViewCell> c = cell(name);
+    set(c.get(), "ratingContainer", named(c->contentView(), "rating").get());
+    objc_msgSend<void>(c.get(), "awakeFromNib");
+    EXPECT_FALSE(stripIn(c.get())) << name << " without its message";
+  }
 }
 
 TEST_F(LegacyPageTest, CellRouteCompletesASeriesAndAFilmOnlyFromTheCache) {
   long series = freshVideoId(), film = freshVideoId(), cachedFilm = freshVideoId();
   cacheRating(cachedFilm);
   StrongId seriesPage = page(series), filmPage = page(film), cachedPage = page(cachedFilm);
-  auto seriesCell = summaryCell("DisplayPageSummaryArtCell", "Dark", 2017, 3);
+  auto seriesCell = summaryCell("DisplayPageSummaryArtCell", "Dark", 2017, 1);
   willDisplay(seriesPage.get(), seriesCell.get());
-  EXPECT_TRUE(completed(seriesPage.get()));
+  EXPECT_TRUE(completed(seriesPage.get())) << "one season is a series";
   EXPECT_TRUE(stripIn(seriesCell.get())->ratingDataTask()) << "the complete model went to the strip";
 
   auto filmCell = summaryCell("DisplayPageSummaryArtCell", "Heat", 1995, 0);
@@ -330,7 +339,9 @@ TEST_F(LegacyPageTest, CellRouteCompletesASeriesAndAFilmOnlyFromTheCache) {
   EXPECT_TRUE(completed(cachedPage.get())) << "the cache completes it on the first call";
   EXPECT_EQ(countCalls("model"), 0u) << "the cell route is not taken";
   willDisplay(cachedPage.get(), cachedCell.get());
+  advance(0);
   EXPECT_EQ(hostCalls(), (std::vector<std::string>{"willDisplay", "willDisplay"})) << "afterwards only the host's";
+  EXPECT_EQ(stripIn(cachedCell.get())->gestureRecognizers()->count(), 1u) << "the strip got the cached rating once";
   objc_msgSend<void>(cachedPage.get(), "viewDidLoad");
   EXPECT_FALSE(completed(cachedPage.get())) << "a page that loads again gathers again";
 }

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "support/coverage_dump.h"
+
 namespace fresh_process {
 inline std::vector<std::filesystem::path>& foldersToRemove() {
   static std::vector<std::filesystem::path> folders;
@@ -52,6 +54,7 @@ template <class Body>
                  result.message());
   }
   std::fflush(nullptr);
+  dumpCoverageCounters();
   std::quick_exit(failures ? 1 : 0);  // through removeAtQuickExit's handler
 }
 }  // namespace fresh_process

@@ -20,6 +20,7 @@ bool titlesMatch(const char* ours, const char* theirs) {
 
 TEST(TitleMatching, IgnoresCaseAndParenthesesAndBridgesOneLeadingThe) {
   EXPECT_TRUE(titlesMatch("heat", "HEAT"));
+  EXPECT_TRUE(titlesMatch("M", "M (1931)")) << "one letter is a title";
   EXPECT_TRUE(titlesMatch("Heat", "Heat (1995)"));
   EXPECT_TRUE(titlesMatch("Office", "The Office"));
   EXPECT_TRUE(titlesMatch("The Office", "Office"));

@@ -75,6 +75,10 @@ TEST_F(StripLayout, AudienceMeterAloneStartsItsMeterBesideTheIcon) {
   strip->layoutIfNeeded();
   EXPECT_FRAME(strip->firstRatingPercentageLabel(), 36, 20 - kLine / 2, 0, kLine) << "forced to zero width at the icon's edge";
   EXPECT_FRAME(strip->firstRatingMeterProgressView(), 40, 19, 100, 2) << "row 1 holds the audience meter";
+  setPreferences(false, true, false, false);
+  Ref<CXEnhancedRatingViewContainer> critic = makeStrip();
+  critic->layoutIfNeeded();
+  EXPECT_EQ(critic->firstRatingMeterProgressView()->frame().size.width, 100) << "and the critic meter alone";
 }
 
 TEST_F(StripLayout, CriticMeterWithAudiencePercentageKeepsRowOneLabelFree) {
