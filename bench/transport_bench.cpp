@@ -35,10 +35,10 @@ cli::ServiceEnvironment& services() {
   static std::unique_ptr<cli::ServiceEnvironment> environment = [] {
     cli::ServiceOptions options;
     options.ratingsCatalog = services::defaultCatalogPath();
-    std::string error;
-    auto started = cli::ServiceEnvironment::start(options, &error);
+    cli::StartFailure failure;
+    auto started = cli::ServiceEnvironment::start(options, &failure);
     if (!started) {
-      std::fprintf(stderr, "%s\n", error.c_str());
+      std::fprintf(stderr, "%s\n", failure.reason.c_str());
       std::abort();
     }
     return started;
