@@ -247,8 +247,10 @@ int runApp(const AppOptions& o) {
     sigwait(&stopSignals, &signal);
     http.stop();
   });
-  stopper.detach();
   bool served = http.listen_after_bind();
+  // The stopper reads this frame: wake it when no signal came, and wait for it.
+  pthread_kill(stopper.native_handle(), SIGTERM);
+  stopper.join();
   return served ? 0 : 3;
 }
 
