@@ -182,13 +182,7 @@ int runHostProcess(const AppOptions& o) {
   NSUserDefaults::setStandardUserDefaultsPath(defaults.path());
   auto device = host::parseDevice(o.device);
   if (!device) return fail("app", kBadUsage, device.error().message);
-  host::HostConfig config;
-  config.version = o.hostVersion;
-  config.device = device.value();
-  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
-  config.bundlePath = installLayout().hostBundlePath;
-  config.catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
-  config.userDefaultsPath = defaults.path();
+  host::HostConfig config = hostConfig(o.hostVersion, device.value(), o.hostCatalog, defaults.path());
   config.homeScreen = true;
   auto booted = host::HostApplication::boot(config);
   if (!booted) return fail("app", kFileError, booted.error().message);

@@ -84,13 +84,7 @@ void warnOfFailedRequests(const nlohmann::json& strip, const TransferLog& transf
 
 // The host booted on the given defaults file; nullptr after the error line.
 host::HostApplication* bootHost(const DemoOptions& o, const std::string& defaultsPath, int* status) {
-  host::HostConfig config;
-  config.version = o.hostVersion;
-  config.device = host::parseDevice(o.device).value();  // checked as an option
-  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
-  config.bundlePath = installLayout().hostBundlePath;
-  config.catalogPath = o.hostCatalog.empty() ? installLayout().hostCatalogPath : o.hostCatalog;
-  config.userDefaultsPath = defaultsPath;
+  host::HostConfig config = hostConfig(o.hostVersion, host::parseDevice(o.device).value(), o.hostCatalog, defaultsPath);
   auto booted = host::HostApplication::boot(config);
   if (booted) return booted.value();
   // The version and the device were checked as options: what is left is a file (the catalog, the module).

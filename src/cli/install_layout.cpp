@@ -1,5 +1,7 @@
 #include "cli/install_layout.h"
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <system_error>
 
@@ -32,6 +34,19 @@ const InstallLayout& installLayout() {
     return l;
   }();
   return layout;
+}
+
+host::HostConfig hostConfig(const std::string& version, host::Device device, const std::string& catalog,
+                            const std::string& defaultsPath) {
+  host::HostConfig config;
+  config.version = version;
+  config.device = device;
+  const char* module = std::getenv("SCORELENS_MODULE");
+  config.modulePath = module ? module : installLayout().modulePath;
+  config.bundlePath = installLayout().hostBundlePath;
+  config.catalogPath = catalog.empty() ? installLayout().hostCatalogPath : catalog;
+  config.userDefaultsPath = defaultsPath;
+  return config;
 }
 
 }  // namespace cli

@@ -15,6 +15,8 @@
 
 #include <string>
 
+#include "host/HostApplication.h"
+
 namespace cli {
 
 struct InstallLayout {
@@ -27,5 +29,10 @@ struct InstallLayout {
 
 // Worked out once, from the running command's own path.
 const InstallLayout& installLayout();
+
+// A host booted from this layout: the module from $SCORELENS_MODULE when set,
+// the catalog given or the layout's own, preferences in defaultsPath.
+host::HostConfig hostConfig(const std::string& version, host::Device device, const std::string& catalog,
+                            const std::string& defaultsPath);
 
 }  // namespace cli

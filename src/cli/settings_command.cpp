@@ -146,13 +146,7 @@ int runSettings(const SettingsOptions& o) {
     if (!wanted.empty()) return fail("settings", kFileError, unusable + "; nothing was changed");
     warn("settings", unusable + "; showing the defaults");
   }
-  host::HostConfig config;
-  config.version = o.hostVersion;
-  config.device = device.value();
-  config.modulePath = std::getenv("SCORELENS_MODULE") ? std::getenv("SCORELENS_MODULE") : installLayout().modulePath;
-  config.bundlePath = installLayout().hostBundlePath;
-  config.catalogPath = installLayout().hostCatalogPath;
-  config.userDefaultsPath = defaultsPath;
+  host::HostConfig config = hostConfig(o.hostVersion, device.value(), "", defaultsPath);
   auto booted = host::HostApplication::boot(config);
   if (!booted) return fail("settings", kBadUsage, booted.error().message);
   host::HostApplication& app = *booted.value();
