@@ -189,6 +189,10 @@ Status ServicesServer::start() {
   });
   // Short, so that stop() does not wait long on a client's idle connection.
   server_->set_keep_alive_timeout(1);
+  // cpp-httplib closes a connection after its fifth request, which cost a
+  // client a new connection and TLS handshake every five requests; a
+  // production server keeps one for a thousand (nginx's default).
+  server_->set_keep_alive_max_count(1000);
   server_->set_payload_max_length(1024 * 1024);
 
   if (options_.port != 0) {

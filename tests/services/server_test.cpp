@@ -127,6 +127,16 @@ TEST_F(ServicesServerTest, AnswersCertifiedStatusAndUnknownHosts) {
   EXPECT_EQ(other->status, 421);
 }
 
+TEST_F(ServicesServerTest, KeepsAConnectionForManyRequests) {
+  auto client = clientFor(*server_, "flixster.com");
+  client->set_keep_alive(true);
+  for (int i = 0; i < 8; ++i) {
+    auto answer = client->Get("/api/ems/v2/emsId/heat");
+    ASSERT_TRUE(answer);
+    EXPECT_NE(answer->get_header_value("Connection"), "close") << "request " << i + 1;
+  }
+}
+
 TEST_F(ServicesServerTest, RecordsEveryRequestAsSent) {
   ASSERT_TRUE(postSearch(*server_, "The Prestige"));
   ASSERT_TRUE(getCertified("heat"));
