@@ -4,6 +4,7 @@
 #include <atomic>
 #include <limits>
 #include <mutex>
+#include <set>
 #include <vector>
 
 #include "platform/dispatch/dispatch.h"
@@ -41,6 +42,18 @@ struct Registry {
 Registry& registry() {
   static auto* r = new Registry;
   return *r;
+}
+
+// The due times of the serial queues' delayed blocks, so that a skipping
+// clock jumps to them as it does to the main queue's timers.
+struct QueueTimers {
+  std::mutex mutex;
+  std::multiset<std::uint64_t> due;
+};
+
+QueueTimers& queueTimers() {
+  static auto* t = new QueueTimers;
+  return *t;
 }
 
 void notifyObservers() {
@@ -155,6 +168,28 @@ void removeClockObserver(ClockObserver* observer) {
 void queueWorkAdded() noexcept { g_queueWork.fetch_add(1, std::memory_order_acq_rel); }
 
 void queueWorkDone() noexcept { settledOne(g_queueWork); }
+
+void queueTimerAdded(std::uint64_t due) {
+  {
+    QueueTimers& t = queueTimers();
+    std::lock_guard lock(t.mutex);
+    t.due.insert(due);
+  }
+  // The run loop may be waiting for a later timer of its own, or none.
+  if (Clock::isSkipping()) wakeMainLoop();
+}
+
+void queueTimerTaken(std::uint64_t due) {
+  QueueTimers& t = queueTimers();
+  std::lock_guard lock(t.mutex);
+  if (auto it = t.due.find(due); it != t.due.end()) t.due.erase(it);
+}
+
+std::uint64_t earliestQueueTimer() {
+  QueueTimers& t = queueTimers();
+  std::lock_guard lock(t.mutex);
+  return t.due.empty() ? DISPATCH_TIME_FOREVER : *t.due.begin();
+}
 
 bool nothingElseWaits() noexcept {
   return g_holds.load(std::memory_order_acquire) == 0 && g_queueWork.load(std::memory_order_acquire) == 0;

@@ -114,15 +114,16 @@ class Clock {
   // resumes real time (which may jump either way). Wakes every queue so that
   // waits are recomputed.
   static void setManual(bool manual);
-  // Skipping mode: when the main run loop would wait for its next timer and
-  // nothing else can bring it work first (no block queued or running on a
-  // serial queue, no ClockHold alive, such as a network request in flight),
-  // the clock jumps to that timer. So delays and animations cost no real
-  // time, while what comes from other threads or the network comes in the
-  // order a real-time run gives. Real time keeps counting, so a duration read
-  // on the clock is what a real-time run would show. Only the main queue's
-  // timers are jumped to. Leaving it resumes real time (a jump back by the
-  // time skipped); entering it from manual mode starts from the frozen time.
+  // Skipping mode: when the main run loop would wait for the next timer (its
+  // own or a serial queue's delayed block) and nothing else can bring it work
+  // first (no block queued or running on a serial queue, no ClockHold alive,
+  // such as a network request in flight), the clock jumps to that timer. So
+  // delays and animations cost no real time, while what comes from other
+  // threads or the network comes in the order a real-time run gives. Real
+  // time keeps counting, so a duration read on the clock is what a real-time
+  // run would show. Only a waiting main run loop jumps. Leaving it resumes
+  // real time (a jump back by the time skipped); entering it from manual mode
+  // starts from the frozen time.
   static void setSkipping(bool skipping);
   static bool isSkipping() noexcept;
   // Moves the manual clock forward and wakes the main run loop and every

@@ -57,6 +57,11 @@ void removeClockObserver(ClockObserver* observer);
 // when a block becomes ready to run, down once it has run.
 void queueWorkAdded() noexcept;
 void queueWorkDone() noexcept;
+// A serial queue's delayed block, due at `due`, was queued, or taken to run.
+void queueTimerAdded(std::uint64_t due);
+void queueTimerTaken(std::uint64_t due);
+// The earliest of them, or DISPATCH_TIME_FOREVER.
+std::uint64_t earliestQueueTimer();
 // Whether a skipping clock may jump: no ClockHold and no serial queue work.
 bool nothingElseWaits() noexcept;
 // Moves a skipping clock forward to `due` (no earlier) and wakes every queue;

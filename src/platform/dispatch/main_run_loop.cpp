@@ -85,19 +85,22 @@ class MainLoop final : public detail::ClockObserver {
     std::unique_lock lock(mutex_);
     if (!ready_.empty()) return;
     const std::uint64_t now = Clock::now();
-    if (!timers_.empty()) {
-      const std::uint64_t due = timers_.begin()->first.first;
-      if (due <= now) return;
-      // Checked under the lock: whoever settles the last work wakes us after.
-      if (Clock::isSkipping() && detail::nothingElseWaits()) {
+    const std::uint64_t due = timers_.empty() ? DISPATCH_TIME_FOREVER : timers_.begin()->first.first;
+    if (due <= now) return;
+    // Checked under the lock: whoever settles the last work wakes us after.
+    // A serial queue's timer already due is that queue's to run first.
+    if (Clock::isSkipping() && detail::nothingElseWaits()) {
+      const std::uint64_t queueDue = detail::earliestQueueTimer();
+      const std::uint64_t next = std::min(due, queueDue);
+      if (queueDue > now && next != DISPATCH_TIME_FOREVER) {
         lock.unlock();  // skipping notifies every queue, this one included
-        detail::skipTo(due);
+        detail::skipTo(next);
         return;
       }
-      // A manual clock only moves by advance(), which wakes us.
-      if (!Clock::isManual())
-        wakeAt = std::min(wakeAt, std::chrono::steady_clock::now() + detail::timerWait(due, now));
     }
+    // A manual clock only moves by advance(), which wakes us.
+    if (due != DISPATCH_TIME_FOREVER && !Clock::isManual())
+      wakeAt = std::min(wakeAt, std::chrono::steady_clock::now() + detail::timerWait(due, now));
     const std::uint64_t seen = wakeups_;
     cv_.wait_until(lock, wakeAt, [&] { return wakeups_ != seen; });
   }

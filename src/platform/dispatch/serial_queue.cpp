@@ -58,6 +58,7 @@ struct QueueState final : detail::ClockObserver {
   }
 
   void pushTimer(dispatch_time_t when, Entry entry) {
+    detail::queueTimerAdded(when);
     {
       std::lock_guard lock(mutex);
       timers.emplace(TimerKey{when, nextTimer++}, std::move(entry));
@@ -73,7 +74,8 @@ struct QueueState final : detail::ClockObserver {
       const std::uint64_t now = Clock::now();
       while (!timers.empty() && timers.begin()->first.first <= now) {
         auto node = timers.extract(timers.begin());
-        detail::queueWorkAdded();
+        detail::queueWorkAdded();  // before the timer goes, so the clock never sees neither
+        detail::queueTimerTaken(node.key().first);
         ready.push_back(std::move(node.mapped()));
       }
       if (!ready.empty()) {
