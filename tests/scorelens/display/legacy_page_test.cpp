@@ -177,6 +177,9 @@ TEST_F(LegacyPageTest, SummaryArtCellGetsTheStripBetweenRatingContainerAndMessag
     Ref<UILabel> message = label(content, 13, UIColor::whiteColor()), synopsis = label(content, 14, UIColor::grayColor()),
                  year = label(content, 11, UIColor::redColor());
     named(content, "message", message);
+    // Held first, yet not the message's gap: it keeps its constant.
+    Ref<NSLayoutConstraint> underRating = constraint(synopsis, NSLayoutAttributeTop, rating, NSLayoutAttributeBottom, 3);
+    content->addConstraint(underRating);
     set(c.get(), "ratingContainer", rating.get());
     set(c.get(), "supplementalMessageLabel", message.get());
     set(c.get(), "synopsisLabel", synopsis.get());
@@ -191,6 +194,7 @@ TEST_F(LegacyPageTest, SummaryArtCellGetsTheStripBetweenRatingContainerAndMessag
     EXPECT_EQ(strip->superview().get(), content);
     EXPECT_FALSE(strip->translatesAutoresizingMaskIntoConstraints()) << "placed by its constraints alone";
     EXPECT_EQ((withGap ? gap : other)->constant(), withGap ? A : 6) << "only the gap to the rating container grows";
+    EXPECT_EQ(underRating->constant(), 3);
     EXPECT_EQ(stripConstraints(content, strip.get()),
               (std::vector<std::string>{"5→message.5 0", "6→message.6 0", "3→rating.4 -8", "4→message.3 2"}));
     EXPECT_EQ(strip->messageLabel()->font(), synopsis->font());
@@ -236,7 +240,7 @@ struct FoldCell {
   Ref<UIView> message, stack, merch;
   Ref<NSLayoutConstraint> top1, top2, merchTop;
 };
-FoldCell foldCell(bool withMerch) {
+FoldCell foldCell(bool withMerch, const char* unset = nullptr) {
   FoldCell f;
   StrongId made = fake_host::newInstance(objc_getClass("NFUIDisplayPageAboveTheFoldSummaryCell"));
   f.cell = Ref<UICollectionViewCell>(
@@ -246,7 +250,7 @@ FoldCell foldCell(bool withMerch) {
     Ref<UIView> v = make<UILabel>(CGRectZero);
     v->setAccessibilityIdentifier(ns(name));
     content->addSubview(v);
-    set(f.cell.get(), name, v.get());
+    if (!unset || std::strcmp(name, unset) != 0) set(f.cell.get(), name, v.get());
     return v;
   };
   f.message = add("supplementalMessageLabel");
@@ -309,12 +313,18 @@ TEST_F(LegacyPageTest, SummaryCellWithoutAMemberIsLeftAsTheHostMadeIt) {
   EXPECT_FALSE(stripIn(f.cell.get()));
   EXPECT_EQ(f.top1->constant(), 8);
   EXPECT_EQ(countCalls("awakeFromNib"), 1u);
+  atVersion("14.28.0");
+  for (const char* member : {"inlineMerchView", "supplementalMessageStackView"})
+    EXPECT_FALSE(stripIn(foldCell(true, member).cell.get())) << "without its " << member;
   atVersion("10.2.0");
-  for (const char* name : {"DisplayPageSummaryArtCell", "NFUIDisplayPageAboveTheFoldSummaryCell"}) {
+  // Each cell given only one of the members it needs.
+  for (auto [name, member] : {std::pair{"DisplayPageSummaryArtCell", "ratingContainer"},
+                              {"DisplayPageSummaryArtCell", "supplementalMessageLabel"},
+                              {"NFUIDisplayPageAboveTheFoldSummaryCell", "ratingContainer"}}) {
     Ref<UICollectionViewCell> c = cell(name);
-    set(c.get(), "ratingContainer", named(c->contentView(), "rating").get());
+    set(c.get(), member, named(c->contentView(), member).get());
     objc_msgSend<void>(c.get(), "awakeFromNib");
-    EXPECT_FALSE(stripIn(c.get())) << name << " without its message";
+    EXPECT_FALSE(stripIn(c.get())) << name << " with only its " << member;
   }
 }
 
