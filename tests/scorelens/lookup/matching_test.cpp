@@ -29,6 +29,8 @@ TEST(TitleMatching, IgnoresCaseAndParenthesesAndBridgesOneLeadingThe) {
   EXPECT_FALSE(titlesMatch("Heat ", "Heat")) << "nothing is trimmed";
   EXPECT_FALSE(titlesMatch("", "")) << "an empty title never matches";
   EXPECT_FALSE(M::entryHasTitleMatchForTitle_entry(ns("Heat"), json(R"({"title":5})")));
+  EXPECT_FALSE(accepts(film("", 1995), R"({"type":"movie","title":"Heat","releaseYear":"1995"})"))
+      << "a page without a title matches no hit";
 }
 
 TEST(TitleMatching, ComparesFullCaseFoldsOnBothSidesOfTheBridge) {
