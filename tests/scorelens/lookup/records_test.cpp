@@ -120,4 +120,6 @@ TEST(ModelCopy, IsIndependentOfLaterChanges) {
   EXPECT_EQ(copy->actors()->count(), 1u) << "the copy holds its own list";
   EXPECT_TRUE(copy->isMovie());
   EXPECT_TRUE(objc_isEqual(copy->runtime(), box(6000)));
+  Ref<NSObject> copied = static_cast<const NSObject&>(*copy).copy();
+  EXPECT_TRUE(objc_cast<CXVideoDisplayPageModel>(copied.get())) << "NSObject's copy makes a model too";
 }

@@ -4,11 +4,13 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "scorelens/loader/fake_host.h"
 #include "scorelens/loader/fresh_process.h"
 #include "scorelens/prefs/CXPrefsManager.h"
+#include "scorelens/prefs/localized.h"
 
 // The bundle, the images and the track colour live in process-wide slots, so
 // the cases that load them run in processes of their own. The module finds its
@@ -118,9 +120,13 @@ TEST(RatingArtwork, AFailedLoadIsTriedAgain) {
     JailbreakRoot root;  // no resource folder yet
     EXPECT_FALSE(CXPrefsManager::bundle());
     EXPECT_FALSE(CXPrefsManager::errorImage());
+    EXPECT_EQ(utf8(CXLocalizedString("EXTRAS", "Extras")), "Extras") << "the English text, without a folder";
 
     root.install();
     root.removeImage("x");
+    std::ofstream(root.bundle() / "en.lproj/Localizable.strings") << R"("EXTRAS" = "Bonus"; "METER" = "";)";
+    EXPECT_EQ(utf8(CXLocalizedString("EXTRAS", "Extras")), "Bonus") << "the table's text, once it is there";
+    EXPECT_EQ(utf8(CXLocalizedString("METER", "Meter")), "Meter") << "an empty text is not shown";
     EXPECT_TRUE(CXPrefsManager::bundle()) << "the folder is looked for again";
     EXPECT_FALSE(CXPrefsManager::errorImage()) << "a missing image is nil";
     EXPECT_TRUE(CXPrefsManager::noRatingAvailableImage()) << "and only that image";
