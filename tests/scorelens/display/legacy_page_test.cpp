@@ -63,6 +63,7 @@ void defineLegacyClasses() {
   addMembers(fold, {"supplementalMessageLabel", "supplementalMessageStackView", "inlineMerchView", "synopsisLabel",
                     "evidenceStarringLabel", "merchPlayTop"});
   class_addMethod(fold, sel_registerName("model"), &modelMember, "@@:");
+  class_addMethod(fold, sel_registerName("dealloc"), &hostDealloc, "v@:");
 
   addMembers(fake_host::defineClass("LegacyTestCellModel"), {"titleText", "releaseYear", "numSeasons", "cast"});
   Class viewModel = fake_host::defineClass("LegacyTestViewModel");
@@ -132,7 +133,7 @@ class LegacyPageTest : public PageTest {
       Ref<UIView> to = c->secondItem();
       std::string name = to && to->accessibilityIdentifier() ? to->accessibilityIdentifier()->UTF8String() : "-";
       out.push_back(std::to_string(c->firstAttribute()) + "→" + name + "." + std::to_string(c->secondAttribute()) + " " +
-                    std::to_string(static_cast<int>(c->constant())));
+                    std::to_string(static_cast<int>(c->constant())) + (c->multiplier() == 1 ? "" : " ×multiplied"));
     }
     return out;
   }
@@ -173,6 +174,7 @@ TEST_F(LegacyPageTest, SummaryArtCellGetsTheStripBetweenRatingContainerAndMessag
   for (bool withGap : {true, false}) {
     Ref<UICollectionViewCell> c = cell("DisplayPageSummaryArtCell");
     UIView* content = c->contentView();
+    content->setBackgroundColor(UIColor::blueColor());
     Ref<UIView> rating = named(content, "rating");
     Ref<UILabel> message = label(content, 13, UIColor::whiteColor()), synopsis = label(content, 14, UIColor::grayColor()),
                  year = label(content, 11, UIColor::redColor());
@@ -193,6 +195,7 @@ TEST_F(LegacyPageTest, SummaryArtCellGetsTheStripBetweenRatingContainerAndMessag
     ASSERT_TRUE(strip);
     EXPECT_EQ(strip->superview().get(), content);
     EXPECT_FALSE(strip->translatesAutoresizingMaskIntoConstraints()) << "placed by its constraints alone";
+    EXPECT_EQ(strip->backgroundColor(), content->backgroundColor());
     EXPECT_EQ((withGap ? gap : other)->constant(), withGap ? A : 6) << "only the gap to the rating container grows";
     EXPECT_EQ(underRating->constant(), 3);
     EXPECT_EQ(stripConstraints(content, strip.get()),
@@ -217,19 +220,21 @@ TEST_F(LegacyPageTest, PreferenceOffAtLoadLeavesNoStripButItsHeightIsAddedOnceTh
 }
 
 TEST_F(LegacyPageTest, ADestroyedCellReleasesItsStrip) {
-  for (bool onAtDestruction : {true, false}) {
-    Weak<CXEnhancedRatingViewContainer>& strip = stripAtTeardown();
-    {
-      Ref<UICollectionViewCell> c = summaryCell("DisplayPageSummaryArtCell", "Heat", 1995, 0);
-      strip = Weak<CXEnhancedRatingViewContainer>(stripIn(c.get()).get());
-      ASSERT_TRUE(strip.lock());
-      setAllPreferences(onAtDestruction);
-      hostCalls().clear();
+  for (const char* name : {"DisplayPageSummaryArtCell", "NFUIDisplayPageAboveTheFoldSummaryCell"}) {
+    for (bool onAtDestruction : {true, false}) {
+      Weak<CXEnhancedRatingViewContainer>& strip = stripAtTeardown();
+      {
+        Ref<UICollectionViewCell> c = summaryCell(name, "Heat", 1995, 0);
+        strip = Weak<CXEnhancedRatingViewContainer>(stripIn(c.get()).get());
+        ASSERT_TRUE(strip.lock());
+        setAllPreferences(onAtDestruction);
+        hostCalls().clear();
+      }
+      EXPECT_FALSE(strip.lock()) << (onAtDestruction ? "dealloc lets it go" : "the cell's storage lets it go");
+      // With the preference on, the strip is gone before the host tears the cell down.
+      EXPECT_EQ(hostCalls(), std::vector<std::string>{onAtDestruction ? "dealloc" : "dealloc with strip"}) << name;
+      strip = {};
     }
-    EXPECT_FALSE(strip.lock()) << (onAtDestruction ? "dealloc lets it go" : "the cell's storage lets it go");
-    // With the preference on, the strip is gone before the host tears the cell down.
-    EXPECT_EQ(hostCalls(), std::vector<std::string>{onAtDestruction ? "dealloc" : "dealloc with strip"});
-    strip = {};
   }
 }
 
