@@ -68,6 +68,7 @@ TEST_F(PreferenceStore, DerivedAnswersNeedOneFormOfAScoreAndOneScore) {
   setAll(false, true, false, false);
   EXPECT_TRUE(CXPrefsManager::criticRatingEnabled()) << "the meter alone enables the critic score";
   EXPECT_FALSE(CXPrefsManager::audienceRatingEnabled());
+  EXPECT_TRUE(CXPrefsManager::enhancedRatingEnabled()) << "the critic score alone is enough too";
 
   setAll(false, false, false, false);
   EXPECT_FALSE(CXPrefsManager::criticRatingEnabled());

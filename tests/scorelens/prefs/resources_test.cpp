@@ -124,8 +124,9 @@ TEST(RatingArtwork, AFailedLoadIsTriedAgain) {
 
     root.install();
     root.removeImage("x");
-    std::ofstream(root.bundle() / "en.lproj/Localizable.strings") << R"("EXTRAS" = "Bonus"; "METER" = "";)";
+    std::ofstream(root.bundle() / "en.lproj/Localizable.strings") << R"("EXTRAS" = "Bonus"; "METER" = ""; "PERCENTAGE" = "%";)";
     EXPECT_EQ(utf8(CXLocalizedString("EXTRAS", "Extras")), "Bonus") << "the table's text, once it is there";
+    EXPECT_EQ(utf8(CXLocalizedString("PERCENTAGE", "Percentage")), "%");
     EXPECT_EQ(utf8(CXLocalizedString("METER", "Meter")), "Meter") << "an empty text is not shown";
     EXPECT_TRUE(CXPrefsManager::bundle()) << "the folder is looked for again";
     EXPECT_FALSE(CXPrefsManager::errorImage()) << "a missing image is nil";
