@@ -180,7 +180,8 @@ void checkGeneration(ChildChecks& c, const Generation& g, const std::string& def
   std::vector<bool> states;
   for (int s = 1; s <= 2; ++s)
     for (const auto& r : screen.sections[s].rows) {
-      c.expect(r.title == (states.size() % 2 ? "Meter" : "Percentage") && r.accessory == std::optional<std::string>("switch"),
+      c.expect(r.title == (states.size() % 2 ? "Meter" : "Percentage") && !r.titleHidden &&
+                   r.accessory == std::optional<std::string>("switch"),
                "switch row " + r.title);
       c.expect(r.onTint && UIColorEqual(r.onTint, r.cell->tintColor()), "the switch is on in the cell's tint");
       UIColor* behind = objc_cast<host::AppSettingsDefaultItemCell>(r.cell)->title()->backgroundColor();
