@@ -173,7 +173,7 @@ BENCHMARK(Lookup_Curl)->Unit(benchmark::kMillisecond)->UseManualTime()->Iteratio
 
 const bool registered = bench::addComparison(
     {"one lookup, loopback", "Lookup_ThroughModule", "Lookup_Curl", bench::Comparison::Target::RatioAtMost, 1.15,
-     "bounded by the hops between the transport thread, the session's queue and the main thread", true,
+     "two round trips on kept connections; a miss means new connections, or a machine busy with other work", true,
      kLookupsPerSample});
 
 }  // namespace
