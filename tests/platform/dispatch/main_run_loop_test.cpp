@@ -113,6 +113,19 @@ TEST_F(DispatchMainQueue, RealClockTimerFiresAndDeadlineEndsAnIdleWait) {
   dispatch_after(dispatch_time(DISPATCH_TIME_NOW, NSEC_PER_MSEC), dispatch_get_main_queue(), [&] { fired = true; });
   EXPECT_TRUE(MainRunLoop::runUntil([&] { return fired; }, kPatience));
 
+  // A timer due within a long wait ends the wait, so it runs before a block
+  // another thread posts later.
+  std::vector<std::string> order;  // main thread only
+  dispatch_after(dispatch_time(DISPATCH_TIME_NOW, NSEC_PER_MSEC), dispatch_get_main_queue(),
+                 [&] { order.push_back("timer"); });
+  std::thread poster([&order] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    dispatch_async(dispatch_get_main_queue(), [&order] { order.push_back("posted"); });
+  });
+  MainRunLoop::runFor(std::chrono::milliseconds(200));
+  poster.join();
+  EXPECT_EQ(order, (std::vector<std::string>{"timer", "posted"}));
+
   // Regression: a timer this far away overflowed the real-time wait.
   dispatch_after(dispatch_time(DISPATCH_TIME_NOW, std::numeric_limits<std::int64_t>::max()),
                  dispatch_get_main_queue(), [] {});
