@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "cli/app.h"
+#include "cli/commands.h"
 #include "cli/defaults_file.h"
 #include "cli/demo.h"
 #include "cli/install_layout.h"
