@@ -215,6 +215,7 @@ TEST(CliDemo, SweepShowsScoresWhereverThePageGivesTheFactsAndLaysOutCleanly) {
     EXPECT_TRUE(std::filesystem::is_regular_file(png) && std::filesystem::file_size(png) > 0) << where;
     files.insert(png);
     EXPECT_TRUE(j["layoutWarnings"].empty()) << where << ": " << j["layoutWarnings"].dump();
+    EXPECT_EQ(j["clock"], "host") << where;
     ASSERT_TRUE(j["strip"].is_object()) << where;
     // The summary cell's own facts have no running time: a film there waits for the cache.
     const bool cellRoute = below(version, "10.2.0") || (pad && below(version, "9.48.0"));

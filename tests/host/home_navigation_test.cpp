@@ -33,6 +33,8 @@ void walkTheApp(ChildChecks& checks, const char* version, const char* more, bool
   auto* first = objc_cast<host::HomeTitleCell>(table->cellForRowAtIndexPath(NSIndexPath::indexPathForRow_inSection(0, 0)).get());
   checks.expect(first && utf8(first->titleLabel()->text()) == titles[0].title, "the first row shows the first title");
   checks.expect(first && utf8(first->yearLabel()->text()).starts_with(std::to_string(titles[0].year)), "and its year");
+  checks.expect(first && titles[0].title == "Heat" && utf8(first->initialsLabel()->text()) == "H",
+                "its art shows the initial of each of its first two words");
   checks.expect(!app.tapBack(), "no back button at the root");
 
   app.tap(rowCentre(table, 1));

@@ -25,6 +25,7 @@ class HomeTitleCell : public UITableViewCell {
   void show(const CatalogTitle& title);
   UILabel* titleLabel() const { return title_.get(); }
   UILabel* yearLabel() const { return year_.get(); }
+  UILabel* initialsLabel() const { return initials_.get(); }
   UIView* art() const { return art_.get(); }
 
   static constexpr CGFloat kRowHeight = 96;
