@@ -13,8 +13,16 @@ namespace cli {
 
 DefaultsFile::DefaultsFile(const std::string& given, const char* command, Use use) : given_(given), path_(given) {
   if (!given.empty() && use == Use::ReadWrite) return;
-  scratch_ = std::filesystem::temp_directory_path() / fmt::format("scorelens-{}-{}", command, static_cast<long>(::getpid()));
-  std::filesystem::create_directories(scratch_);
+  std::error_code made;
+  const std::filesystem::path temporary = std::filesystem::temp_directory_path(made);
+  if (!made) {
+    scratch_ = temporary / fmt::format("scorelens-{}-{}", command, static_cast<long>(::getpid()));
+    std::filesystem::create_directories(scratch_, made);
+  }
+  if (made) {
+    copyError_ = fmt::format("cannot make a scratch folder for the preferences: {}", made.message());
+    return;
+  }
   path_ = (scratch_ / "defaults.json").string();
   if (given.empty()) return;
   std::error_code missing;

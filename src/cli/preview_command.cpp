@@ -4,23 +4,19 @@
 // well-rated film not yet confirmed, the certified status.
 
 #include <fmt/format.h>
-#include <stdlib.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 
 #include "cli/commands.h"
+#include "cli/defaults_file.h"
 #include "cli/picture_output.h"
 #include "cli/service_setup.h"
 #include "cli/strip_report.h"
 #include "platform/dispatch/dispatch.h"
-#include "platform/foundation/NSUserDefaults.h"
 #include "platform/foundation/NSValue.h"
 #include "platform/uikit/UIFont.h"
 #include "scorelens/lookup/CXEnhancedRatingsManager.h"
@@ -70,27 +66,6 @@ CLI::Validator scoreCheck() {
       },
       "PERCENT|none");
 }
-
-// The user's real defaults are never touched: the preferences of the preview
-// live in a file of their own, removed at the end.
-class ScratchDefaults {
- public:
-  bool open() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "scorelens-preview-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) return false;
-    directory_ = pattern;
-    NSUserDefaults::setStandardUserDefaultsPath((directory_ / "defaults.json").string());
-    return true;
-  }
-  ~ScratchDefaults() {
-    if (directory_.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove_all(directory_, ignored);
-  }
-
- private:
-  std::filesystem::path directory_;
-};
 
 Ref<CXEnhancedRating> ratingFrom(const PreviewOptions& o) {
   Ref<CXEnhancedRating> r = make<CXEnhancedRating>();
@@ -149,9 +124,10 @@ bool runUntilSettled(CXEnhancedRatingViewContainer* strip) {
 }
 
 int runPreview(const PreviewOptions& o) {
-  ScratchDefaults defaults;
-  if (!defaults.open())
-    return fail("preview", kFileError, fmt::format("cannot make a scratch folder for the preferences: {}", std::strerror(errno)));
+  // The user's real defaults are never touched: the preview's preferences
+  // live in a scratch file of their own.
+  DefaultsFile defaults("", "preview");
+  if (std::string why = defaults.open(); !why.empty()) return fail("preview", kFileError, why);
   StartFailure failure;
   auto env = ServiceEnvironment::start(o.services, &failure);
   if (!env) return fail("preview", failure.status, failure.reason);

@@ -39,6 +39,7 @@ const Contract kContract[] = {
     {"lookup --title Heat --movie --cacert /nonexistent", 1, "scorelens lookup: cannot read /nonexistent"},
     {"demo --host-catalog /tmp", 1, "scorelens demo: cannot read /tmp: Is a directory"},
     {"app --defaults /tmp", 1, "scorelens app: cannot use the preference file /tmp: cannot read: Is a directory"},
+    {"preview --critic 80", 1, "scorelens preview: cannot make a scratch folder for the preferences: ", "TMPDIR=/nonexistent "},
     {"settings --set critic-meter=off --defaults /proc/scorelens.json", 1,
      "scorelens settings: cannot save /proc/scorelens.json: cannot create a temporary file: "},
 
